@@ -1,0 +1,77 @@
+// Gene expression: genes switch undifferentiated (type 1) cells to their own
+// type where two enhancer signals meet at about the same level, and division
+// genes divide cells where their enhancers agree.
+#include "Cell.h"
+#include "view/infra.h"
+
+namespace {
+
+struct Site {
+    int x, y, z;
+};
+
+inline Site site_of(int i) { return {Cells[i].x, Cells[i].y, Cells[i].z}; }
+
+inline std::int32_t L(const Site& s, int channel) { return level_at(s.x, s.y, s.z, channel); }
+
+// a equals b, b + 1 or b - 1 (computed wide: levels can be any int32)
+inline bool within_one(std::int64_t a, std::int64_t b) { return a - b >= -1 && a - b <= 1; }
+
+}  // namespace
+
+void change_type_cell(int i, int c_type_old, int c_type_new, int cell1, int cell2) {
+    const Site s = site_of(i);
+    if (c_type_new == 0) return;  // a switch never empties a site
+    if (L(s, cell1) < 1) return;
+    if (L(s, cell2) < 1) return;
+    std::int32_t& here = world[s.x][s.y][s.z];
+    if (here != c_type_old) return;
+    if (!within_one(L(s, cell1), L(s, cell2))) return;
+    // The levels are read afresh: the worker may have changed them since.
+    if (L(s, cell1) < 1) return;
+    st(here, c_type_new);
+    Cells[i].type = c_type_new;
+}
+
+void new_cell2(int i, int cell1, int cell2) {
+    const Site s = site_of(i);
+    if (!within_one(L(s, cell1), L(s, cell2))) return;
+    if (L(s, cell1) <= 1) return;
+    translation_finde(i);
+}
+
+void new_cell3(int i, int cell1, int cell2, int cell3) {
+    const Site s = site_of(i);
+    if (!within_one(L(s, cell1), L(s, cell2))) return;
+    if (!within_one(L(s, cell1), L(s, cell3))) return;
+    if (L(s, cell1) <= 1) return;
+    translation_finde(i);
+}
+
+int Get_type_Cell(int i) {
+    const Site s = site_of(i);
+    const std::int32_t& here = world[s.x][s.y][s.z];
+    const int genes = DNA_Count;
+    // A draw whose value nobody reads is skipped by jumping the generator: once
+    // the site is no longer type 1, a gene can act only as a division gene, and
+    // only while division is on.
+    const bool may_divide = k_v == 1 && division_genes_present;
+    for (int k = 0; k < genes; ++k) {
+        if (!may_divide && here != 1) {
+            rng_skip(static_cast<std::uint32_t>(genes - k));
+            break;
+        }
+        const TDNA& g = DNA[k];
+        const std::uint32_t r = rng_next() % 10;
+        if (g.MPF == 1 && k_v == 1 && r == 4) {
+            if (g.Enhancer_count == 2)
+                new_cell2(i, g.Enhancer[0], g.Enhancer[1]);
+            else
+                new_cell3(i, g.Enhancer[0], g.Enhancer[1], g.Enhancer[2]);
+        } else if (here == 1) {
+            change_type_cell(i, 1, g.Exon[0], g.Enhancer[0], g.Enhancer[1]);
+        }
+    }
+    Cells[i].type = here;
+    return here;
+}

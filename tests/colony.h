@@ -1,0 +1,85 @@
+// Colonies and genomes built by hand, shared by the tests, the benchmarks and
+// the fuzz targets.
+#pragma once
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "app/main.h"
+#include "sim/Cell.h"
+#include "view/infra.h"
+
+namespace kt {
+
+// Everything back to program start: empty grids (gravity too), empty table and
+// genome, start tables, flags at zero, the default random sequence.
+inline void reset_world() {
+    signal_worker_stop();
+    clear_grids(true);
+    publish_cells_count(0);
+    std::memset(Cells, 0, sizeof Cells);
+    std::memset(DNA, 0, sizeof DNA);
+    DNA_Count = 0;
+    restore_start_tables();
+    genome_changed();
+    k_g = k_v = k_l = k_p = kSpace = kReturn = show_map = showmouse = 0;
+    show_len = move_file = 0;
+    rng_seed(kDefaultSeed);
+}
+
+// Appends a cell without computing its levels; returns its index.
+inline int place(int type, int x, int y, int z) {
+    const int n = Cells_count;
+    Cells[n] = TCells{x, y, z, type, 0};
+    Put_to_World(&Cells[n]);
+    publish_cells_count(n + 1);
+    return n;
+}
+
+inline void passes(int n) {
+    for (int p = 0; p < n; ++p)
+        for (int i = 0; i < Cells_count; ++i) add_signal(i);
+}
+
+inline int level(int x, int y, int z, int c) { return world_signal[x][y][z][c]; }
+inline int level(int i, int c) { return level(Cells[i].x, Cells[i].y, Cells[i].z, c); }
+
+// A solid ball of cells of `type` in lattice order (x outermost), `count` cells
+// at most, centred at (cx, cy, cz).
+inline void ball(int count, int type, int cx = 100, int cy = 100, int cz = 100) {
+    int r = 1;
+    while ((4.19 * r * r * r) < count) ++r;
+    for (int x = cx - r; x <= cx + r; ++x)
+        for (int y = cy - r; y <= cy + r; ++y)
+            for (int z = cz - r; z <= cz + r; ++z) {
+                const int dx = x - cx, dy = y - cy, dz = z - cz;
+                if (dx * dx + dy * dy + dz * dz <= r * r && Cells_count < count &&
+                    interior(x, y, z))
+                    place(type, x, y, z);
+            }
+}
+
+// A genome of `genes` lines; gene k listens to channels 2 and 3, has type 4 + k % 10
+// and silences channel 5; every `mpf_every`-th gene divides.
+inline std::string sample_genome(int genes, int mpf_every = 0) {
+    std::string s;
+    for (int k = 0; k < genes; ++k) {
+        s += "EN=2;EN=3;EX=" + std::to_string(4 + k % 10) + ";SI=5;";
+        if (mpf_every && k % mpf_every == 0) s += "MPF=1;";
+        s += "\n";
+    }
+    return s;
+}
+
+inline void write_file(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+inline std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+}  // namespace kt
