@@ -92,6 +92,37 @@ TEST_F(FileTest, WorkerRunsAgainstDivisionsSwitchesAndGenomeReloads) {
     }
 }
 
+TEST_F(FileTest, WorkerRunsAgainstFramesWithMovesGravityAndColonyReloads) {
+    // Whole frame passes with gravity and division on, pushed cells walking,
+    // divide-all, saves, and genome plus colony reloads, while the worker runs.
+    kt::write_file(kGenomeFile, "EN=1;EN=1;EX=5;SI=2\nEN=5;EN=1;EX=6;MPF=1\nEN=1;EN=6;EX=7;GLUEDS=0\n");
+    kt::ball(3000, 1, 60, 60, 30);
+    save_file();  // the reloads bring this colony back, 40 sites further on x and y
+    load_dna();
+    k_v = 1;
+    k_g = 1;
+    signal_worker_start();
+    const auto end = std::chrono::steady_clock::now() +
+                     std::chrono::duration<double>(soak_seconds(2.0));
+    int frames = 0, reloads = 0;
+    while (std::chrono::steady_clock::now() < end) {
+        if (frames % 9 == 3) kReturn = 1;
+        if (frames % 25 == 24) {
+            kSpace = 1;
+            ++reloads;
+        }
+        if (frames % 40 == 0) k_p = 1;
+        frame_pass();
+        ++frames;
+    }
+    signal_worker_stop();
+    EXPECT_GT(reloads, 0);
+    for (int i = 0; i < Cells_count; ++i) {
+        ASSERT_TRUE(interior(Cells[i].x, Cells[i].y, Cells[i].z));
+        ASSERT_EQ(world[Cells[i].x][Cells[i].y][Cells[i].z], Cells[i].type);
+    }
+}
+
 TEST_F(WorldTest, ParkingHoldsTheWorkerAtACellBoundary) {
     kt::ball(5000, 2);
     signal_worker_start();

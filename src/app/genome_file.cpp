@@ -9,7 +9,6 @@
 
 #include <cctype>
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -93,12 +92,12 @@ GenomeLoadReport load_dna_from(const char* path, const char* dump_path) {
     GenomeLoadReport report;
     {
         WorkerPause pause;  // the worker reads the genome: it waits at a cell boundary
-        std::FILE* f = std::fopen(path, "r");
+        FileReader file(path);
         DNA_Count = 0;
-        if (f) {
+        if (file.opened()) {
             report.opened = true;
             static char buffer[kLineBuffer];
-            while (std::fgets(buffer, kLineBuffer, f)) {
+            while (file.read_line(buffer, kLineBuffer)) {
                 if (buffer[0] == '#') continue;
                 if (DNA_Count >= kMaxGenes) {  // the table is full: later genes are dropped
                     ++report.lines_dropped;
@@ -107,7 +106,6 @@ GenomeLoadReport load_dna_from(const char* path, const char* dump_path) {
                 apply_line(buffer, DNA[DNA_Count], report);
                 ++DNA_Count;
             }
-            std::fclose(f);
         }
         report.genes = DNA_Count;
         genome_changed();
@@ -119,14 +117,24 @@ GenomeLoadReport load_dna_from(const char* path, const char* dump_path) {
 void load_dna() { load_dna_from(kGenomeFile, kGenomeDump); }
 
 bool save_debug_to(const char* path) {
-    std::FILE* f = std::fopen(path, "w");
-    if (!f) return false;
-    for (int k = 0; k < DNA_Count; ++k)
-        std::fprintf(f, "%d/%d/%d/%d/ \n", k, DNA[k].Exon[0], DNA[k].Enhancer[0],
-                     DNA[k].Enhancer[1]);
-    for (int t = 0; t < 30; ++t) std::fprintf(f, "%d/%d \n", t, Glueds[t]);
-    const bool ok = std::ferror(f) == 0;
-    return std::fclose(f) == 0 && ok;
+    AtomicFileWriter out(path);
+    // "%d/%d/%d/%d/ \n" per gene: index, type, first two enhancers.
+    for (int k = 0; k < DNA_Count; ++k) {
+        out.put_int(k);
+        for (std::int32_t v : {DNA[k].Exon[0], DNA[k].Enhancer[0], DNA[k].Enhancer[1]}) {
+            out.put('/');
+            out.put_int(v);
+        }
+        out.put("/ \n");
+    }
+    // "%d/%d \n" for the thresholds of types 0 to 29.
+    for (int t = 0; t < 30; ++t) {
+        out.put_int(t);
+        out.put('/');
+        out.put_int(Glueds[t]);
+        out.put(" \n");
+    }
+    return out.commit();
 }
 
 void save_debug() { save_debug_to(kGenomeDump); }

@@ -4,7 +4,72 @@
 // that the headless program and the tests run the very same code.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+// ---------------------------------------------------------------------------
+// Files, read and written without allocating (loads happen mid-run)
+// ---------------------------------------------------------------------------
+
+// Reads a regular file through a fixed buffer. Anything else (a directory, a
+// pipe, a device) reads as unopened, so no load can block or run forever.
+class FileReader {
+public:
+    explicit FileReader(const char* path);
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    bool opened() const { return fd_ >= 0; }
+    // The next byte, or -1 at the end or on a read error.
+    int get() { return pos_ < len_ ? buf_[pos_++] : refill(); }
+    int peek() {
+        if (pos_ < len_) return buf_[pos_];
+        const int c = refill();
+        if (c >= 0) --pos_;
+        return c;
+    }
+    // Like fgets: at most size - 1 bytes, through the first line break; false
+    // when nothing is left. The text ends with a NUL.
+    bool read_line(char* line, int size);
+
+private:
+    int refill();
+    int fd_ = -1;
+    std::size_t pos_ = 0, len_ = 0;
+    unsigned char buf_[1 << 16];
+};
+
+// Writes a file under a temporary name in the same folder and renames it over
+// the final name only once every byte has reached the disk. Until commit()
+// succeeds the previous file under the final name is untouched; a writer that
+// is destroyed uncommitted removes its temporary file.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(const char* path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    bool ok() const { return fd_ >= 0 && !failed_; }
+    void write(const char* data, std::size_t n);
+    void put(char c) {
+        if (used_ == sizeof buf_) flush();
+        buf_[used_++] = c;
+    }
+    void put(const char* text);
+    void put_int(long long v);
+    bool commit();
+
+private:
+    void flush();
+    int fd_ = -1;
+    bool failed_ = false;
+    std::size_t used_ = 0;
+    char path_[4096];
+    char temp_[4096 + 16];
+    char buf_[1 << 16];
+};
 
 // ---------------------------------------------------------------------------
 // Genome file "dna.vdna" and its dump "dedug.tmp"
@@ -28,6 +93,62 @@ void save_debug();
 bool save_debug_to(const char* path);
 
 // ---------------------------------------------------------------------------
+// Cell list file "list.txt": four integers per cell, type x y z
+// ---------------------------------------------------------------------------
+
+inline constexpr const char* kCellFile = "list.txt";
+inline constexpr int kLoadShift = 40;  // a reload moves every cell by +40 on x and y
+
+struct CellLoadReport {
+    bool opened = false;
+    int loaded = 0;           // cells in the table afterwards
+    int outside = 0;          // records whose site, once shifted, leaves 1..200
+    int bad_type = 0;         // records whose type lies outside 0..99
+    bool table_full = false;  // reading stopped at 200000 cells
+    bool stopped_at_text = false;  // reading stopped at something that is not a number
+};
+
+// Writes every live cell as "%i %i %i %i\n" (type, x, y, z), replacing the file
+// only when the whole colony is written.
+void save_file();
+bool save_file_to(const char* path);
+// Clears the four grids, reads the colony (x and y shifted by `shift`), and
+// settles the signal field with 200 passes; the worker is parked throughout.
+void load_file();
+CellLoadReport load_file_from(const char* path, int shift);
+inline constexpr int kSettlingPasses = 200;
+
+// ---------------------------------------------------------------------------
+// Column gravity
+// ---------------------------------------------------------------------------
+
+void add_gravity(int i);
+
+// ---------------------------------------------------------------------------
+// The frame pass: one simulation step for every cell, once per frame. The
+// window program draws each cell as the pass leaves it; the headless program
+// runs the same pass with nothing to draw.
+// ---------------------------------------------------------------------------
+
+// Serves the one-shot requests that the controls set, in this order: save the
+// colony (k_p), divide every cell once (kReturn), reload the genome and then
+// the colony (kSpace). Each flag is cleared once served.
+void serve_requests();
+
+// The simulation part of a cell's step: its type and clamp state are read back
+// from the grids, and a pushed cell takes a random-walk turn.
+void cell_step(int i);
+
+// Every cell in table order, with the count read afresh at each step, so that
+// cells born during the pass get their turn in the same pass: gravity when it is
+// on, gene expression, the cell's step, then draw(i).
+template <class Draw>
+void frame_cells(Draw&& draw);
+
+// A whole frame without drawing.
+void frame_pass();
+
+// ---------------------------------------------------------------------------
 // The signal worker
 // ---------------------------------------------------------------------------
 
@@ -49,3 +170,18 @@ public:
     WorkerPause(const WorkerPause&) = delete;
     WorkerPause& operator=(const WorkerPause&) = delete;
 };
+
+// ---------------------------------------------------------------------------
+
+#include "sim/Cell.h"
+#include "view/infra.h"
+
+template <class Draw>
+void frame_cells(Draw&& draw) {
+    for (int i = 0; i < Cells_count; ++i) {
+        if (k_g) add_gravity(i);
+        Get_type_Cell(i);
+        cell_step(i);
+        draw(i);
+    }
+}

@@ -1,0 +1,119 @@
+// Plain POSIX file access through fixed buffers: loads and saves run in the
+// middle of a simulation, which allocates nothing.
+#include "main.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+FileReader::FileReader(const char* path) {
+    fd_ = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat info;
+    if (fd_ >= 0 && (fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+FileReader::~FileReader() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+int FileReader::refill() {
+    if (fd_ < 0) return -1;
+    for (;;) {
+        const ssize_t n = ::read(fd_, buf_, sizeof buf_);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            pos_ = len_ = 0;
+            return -1;
+        }
+        len_ = static_cast<std::size_t>(n);
+        pos_ = 1;
+        return buf_[0];
+    }
+}
+
+bool FileReader::read_line(char* line, int size) {
+    int n = 0;
+    while (n < size - 1) {
+        const int c = get();
+        if (c < 0) break;
+        line[n++] = static_cast<char>(c);
+        if (c == '\n') break;
+    }
+    line[n] = '\0';
+    return n > 0;
+}
+
+AtomicFileWriter::AtomicFileWriter(const char* path) {
+    const std::size_t len = std::strlen(path);
+    if (len + 1 > sizeof path_) {
+        failed_ = true;
+        return;
+    }
+    std::memcpy(path_, path, len + 1);
+    std::memcpy(temp_, path, len);
+    std::memcpy(temp_ + len, ".XXXXXX", 8);
+    fd_ = mkstemp(temp_);
+    if (fd_ < 0) return;
+    // mkstemp makes the file private; give it the mode a plain create would.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd_, 0666 & ~mask);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(temp_);
+    }
+}
+
+void AtomicFileWriter::flush() {
+    std::size_t done = 0;
+    while (fd_ >= 0 && !failed_ && done < used_) {
+        const ssize_t n = ::write(fd_, buf_ + done, used_ - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) failed_ = true;  // no space, too large, I/O error
+        else done += static_cast<std::size_t>(n);
+    }
+    used_ = 0;
+}
+
+void AtomicFileWriter::write(const char* data, std::size_t n) {
+    while (n > 0) {
+        if (used_ == sizeof buf_) flush();
+        const std::size_t take = std::min(n, sizeof buf_ - used_);
+        std::memcpy(buf_ + used_, data, take);
+        used_ += take;
+        data += take;
+        n -= take;
+    }
+}
+
+void AtomicFileWriter::put(const char* text) { write(text, std::strlen(text)); }
+
+void AtomicFileWriter::put_int(long long v) {
+    char digits[24];
+    const auto r = std::to_chars(digits, digits + sizeof digits, v);
+    write(digits, static_cast<std::size_t>(r.ptr - digits));
+}
+
+bool AtomicFileWriter::commit() {
+    if (fd_ < 0) return false;
+    flush();
+    bool good = !failed_ && fsync(fd_) == 0;
+    good = (::close(fd_) == 0) && good;
+    fd_ = -1;
+    if (good && std::rename(temp_, path_) == 0) return true;
+    ::unlink(temp_);
+    return false;
+}
