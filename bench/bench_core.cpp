@@ -59,7 +59,12 @@ void BM_GeneExpression(benchmark::State& state) {
         for (int i = 0; i < n; ++i) Get_type_Cell(i);
     state.SetItemsProcessed(state.iterations() * n * std::max(genes, 1));
 }
-BENCHMARK(BM_GeneExpression)->ArgName("genes")->Arg(1)->Arg(20)->Arg(50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GeneExpression)
+    ->ArgName("genes")
+    ->Arg(1)
+    ->Arg(20)
+    ->Arg(50)
+    ->Unit(benchmark::kMillisecond);
 
 // The same on differentiated cells with division off: no gene can act, the
 // draws are jumped over.
@@ -71,7 +76,11 @@ void BM_GeneExpressionDifferentiated(benchmark::State& state) {
         for (int i = 0; i < n; ++i) Get_type_Cell(i);
     state.SetItemsProcessed(state.iterations() * n * std::max(genes, 1));
 }
-BENCHMARK(BM_GeneExpressionDifferentiated)->ArgName("genes")->Arg(20)->Arg(50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GeneExpressionDifferentiated)
+    ->ArgName("genes")
+    ->Arg(20)
+    ->Arg(50)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

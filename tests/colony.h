@@ -16,17 +16,7 @@ namespace kt {
 // Everything back to program start: empty grids (gravity too), empty table and
 // genome, start tables, flags at zero, the default random sequence.
 inline void reset_world() {
-    signal_worker_stop();
-    clear_grids(true);
-    publish_cells_count(0);
-    std::memset(Cells, 0, sizeof Cells);
-    std::memset(DNA, 0, sizeof DNA);
-    DNA_Count = 0;
-    restore_start_tables();
-    genome_changed();
-    k_g = k_v = k_l = k_p = kSpace = kReturn = show_map = showmouse = 0;
-    show_len = move_file = 0;
-    rng_seed(kDefaultSeed);
+    reset_to_program_start();
 }
 
 // Appends a cell without computing its levels; returns its index.
@@ -43,8 +33,12 @@ inline void passes(int n) {
         for (int i = 0; i < Cells_count; ++i) add_signal(i);
 }
 
-inline int level(int x, int y, int z, int c) { return world_signal[x][y][z][c]; }
-inline int level(int i, int c) { return level(Cells[i].x, Cells[i].y, Cells[i].z, c); }
+inline int level(int x, int y, int z, int c) {
+    return world_signal[x][y][z][c];
+}
+inline int level(int i, int c) {
+    return level(Cells[i].x, Cells[i].y, Cells[i].z, c);
+}
 
 // A solid ball of cells of `type` in lattice order (x outermost), `count` cells
 // at most, centred at (cx, cy, cz).

@@ -14,7 +14,7 @@ namespace kt {
 
 // Runs a test inside a fresh scratch folder, since the program's files have fixed names.
 class ScratchDir {
-public:
+   public:
     ScratchDir() {
         std::string tmpl = (std::filesystem::temp_directory_path() / "kelvaro-XXXXXX").string();
         path_ = mkdtemp(tmpl.data());
@@ -29,18 +29,18 @@ public:
     }
     const std::filesystem::path& path() const { return path_; }
 
-private:
+   private:
     std::filesystem::path path_, old_;
 };
 
 class WorldTest : public ::testing::Test {
-protected:
+   protected:
     void SetUp() override { reset_world(); }
     void TearDown() override { signal_worker_stop(); }
 };
 
 class FileTest : public WorldTest {
-protected:
+   protected:
     ScratchDir dir_;
 };
 

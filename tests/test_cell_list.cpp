@@ -131,15 +131,15 @@ TEST_F(FileTest, AReadThatIsNotFourIntegersEndsTheLoad) {
 
 TEST_F(FileTest, UntrustedRecordsAreSkipped) {
     const CellLoadReport r = load(
-        "1 -40 0 5\n"         // x lands on 0
-        "1 161 0 5\n"         // x lands on 201
-        "1 0 0 0\n"           // z = 0
-        "1 0 0 201\n"         // z = 201
-        "100 0 0 5\n"         // type beyond the tables
-        "-1 0 0 5\n"          // negative type
-        "1 99999999999 0 5\n" // far beyond any int
-        "2 160 -39 200\n"     // the last site of the lattice: kept
-        "0 0 0 7\n");         // type 0 is a live cell whose site reads empty
+        "1 -40 0 5\n"          // x lands on 0
+        "1 161 0 5\n"          // x lands on 201
+        "1 0 0 0\n"            // z = 0
+        "1 0 0 201\n"          // z = 201
+        "100 0 0 5\n"          // type beyond the tables
+        "-1 0 0 5\n"           // negative type
+        "1 99999999999 0 5\n"  // far beyond any int
+        "2 160 -39 200\n"      // the last site of the lattice: kept
+        "0 0 0 7\n");          // type 0 is a live cell whose site reads empty
     EXPECT_EQ(r.outside, 5);
     EXPECT_EQ(r.bad_type, 2);
     ASSERT_EQ(Cells_count, 2);

@@ -20,7 +20,9 @@ void surround_except(int x, int y, int z, std::initializer_list<V> free) {
     }
 }
 
-V daughter() { return {Cells[Cells_count - 1].x, Cells[Cells_count - 1].y, Cells[Cells_count - 1].z}; }
+V daughter() {
+    return {Cells[Cells_count - 1].x, Cells[Cells_count - 1].y, Cells[Cells_count - 1].z};
+}
 
 }  // namespace
 

@@ -34,7 +34,8 @@ TEST_F(FileTest, DumpHasItsExactText) {
     std::string want = "0/4/2/3/ \n1/9/0/0/ \n";
     const int glueds[30] = {1, 6, 1, 1, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
                             1, 1, 1, 1, 1, 2, 3, 4, 5, 6, 3, 2, 3, 3, 4};
-    for (int t = 0; t < 30; ++t) want += std::to_string(t) + "/" + std::to_string(glueds[t]) + " \n";
+    for (int t = 0; t < 30; ++t)
+        want += std::to_string(t) + "/" + std::to_string(glueds[t]) + " \n";
     EXPECT_EQ(kt::read_file(kGenomeDump), want);
 }
 
@@ -129,8 +130,8 @@ TEST_F(FileTest, LongLinesAndManyGenesStayInBounds) {
     EXPECT_EQ(DNA[1].Exon[0], 9);
 
     // Keys and fields far beyond any buffer, and an over-long number.
-    load(std::string(5000, 'K') + "=1;EN=" + std::string(3000, '9') + ";EX=" +
-         std::string(4000, ' ') + "-12\n");
+    load(std::string(5000, 'K') + "=1;EN=" + std::string(3000, '9') +
+         ";EX=" + std::string(4000, ' ') + "-12\n");
     EXPECT_EQ(DNA[0].Enhancer[0], 2147483647);
     EXPECT_EQ(DNA[0].Exon[0], -12);
 

@@ -5,7 +5,9 @@ using kt::WorldTest;
 
 namespace {
 
-int clamp_at(int x, int y, int z) { return world_clamp[x][y][z]; }
+int clamp_at(int x, int y, int z) {
+    return world_clamp[x][y][z];
+}
 
 // The site and its six face neighbours all read `v`.
 void expect_star(int x, int y, int z, int v) {
@@ -59,7 +61,8 @@ TEST_F(WorldTest, AdhesionComparesStrictlyWithTheThreshold) {
     EXPECT_FALSE(Cell_Glued(alien));
     // Type 1 (threshold 6) always moves: at most five neighbours can share it.
     const int b = kt::place(1, 30, 30, 30);
-    for (auto [x, y, z] : {std::array{31, 30, 30}, {29, 30, 30}, {30, 31, 30}, {30, 29, 30}, {30, 30, 31}})
+    for (auto [x, y, z] :
+         {std::array{31, 30, 30}, {29, 30, 30}, {30, 31, 30}, {30, 29, 30}, {30, 30, 31}})
         kt::place(1, x, y, z);
     EXPECT_TRUE(Cell_Glued(b));
 }
@@ -130,7 +133,8 @@ TEST_F(WorldTest, EveryVariantFallsFirstAndRisesLast) {
     // z+1 only when the five others are taken.
     kt::reset_world();
     const int e = kt::place(2, 50, 50, 50);
-    for (auto [x, y, z] : {std::array{51, 50, 50}, {49, 50, 50}, {50, 51, 50}, {50, 49, 50}, {50, 50, 49}})
+    for (auto [x, y, z] :
+         {std::array{51, 50, 50}, {49, 50, 50}, {50, 51, 50}, {50, 49, 50}, {50, 50, 49}})
         kt::place(9, x, y, z);
     rand_move_cell3(e);
     EXPECT_EQ(Cells[e].z, 51);
@@ -160,8 +164,12 @@ TEST_F(WorldTest, TheWalkStaysOnTheLatticeAtItsEdges) {
 
 TEST_F(WorldTest, ABoxedInCellPassesThePushOn) {
     const int c = kt::place(2, 50, 50, 50);
-    for (auto [x, y, z] : {std::array{51, 50, 50}, {49, 50, 50}, {50, 51, 50}, {50, 49, 50},
-                           {50, 50, 49}, {50, 50, 51}})
+    for (auto [x, y, z] : {std::array{51, 50, 50},
+                           {49, 50, 50},
+                           {50, 51, 50},
+                           {50, 49, 50},
+                           {50, 50, 49},
+                           {50, 50, 51}})
         kt::place(9, x, y, z);
     next_walk_draw_is(0);  // a turn outside 1..4 writes nothing
     go_mov_cells(c);

@@ -49,8 +49,8 @@ TEST_F(WorldTest, ReadersNeverSeeAHalfDoneLevel) {
     kt::place(17, 60, 60, 61);  // a second emitter next to the first
     signal_worker_start();
     ASSERT_TRUE(wait_for_passes(2));
-    const auto end = std::chrono::steady_clock::now() +
-                     std::chrono::duration<double>(soak_seconds(0.5));
+    const auto end =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(soak_seconds(0.5));
     long reads = 0, bad = 0;
     while (std::chrono::steady_clock::now() < end) {
         for (int m : muted) bad += ld(world_signal[Cells[m].x][Cells[m].y][Cells[m].z][17]) != 0;
@@ -72,8 +72,8 @@ TEST_F(FileTest, WorkerRunsAgainstDivisionsSwitchesAndGenomeReloads) {
     kt::ball(200, 1, 100, 100, 100);
     k_v = 1;
     signal_worker_start();
-    const auto end = std::chrono::steady_clock::now() +
-                     std::chrono::duration<double>(soak_seconds(2.0));
+    const auto end =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(soak_seconds(2.0));
     int frames = 0;
     while (std::chrono::steady_clock::now() < end && Cells_count < 150000) {
         for (int i = 0; i < Cells_count; ++i) Get_type_Cell(i);
@@ -95,15 +95,16 @@ TEST_F(FileTest, WorkerRunsAgainstDivisionsSwitchesAndGenomeReloads) {
 TEST_F(FileTest, WorkerRunsAgainstFramesWithMovesGravityAndColonyReloads) {
     // Whole frame passes with gravity and division on, pushed cells walking,
     // divide-all, saves, and genome plus colony reloads, while the worker runs.
-    kt::write_file(kGenomeFile, "EN=1;EN=1;EX=5;SI=2\nEN=5;EN=1;EX=6;MPF=1\nEN=1;EN=6;EX=7;GLUEDS=0\n");
+    kt::write_file(kGenomeFile,
+                   "EN=1;EN=1;EX=5;SI=2\nEN=5;EN=1;EX=6;MPF=1\nEN=1;EN=6;EX=7;GLUEDS=0\n");
     kt::ball(3000, 1, 60, 60, 30);
     save_file();  // the reloads bring this colony back, 40 sites further on x and y
     load_dna();
     k_v = 1;
     k_g = 1;
     signal_worker_start();
-    const auto end = std::chrono::steady_clock::now() +
-                     std::chrono::duration<double>(soak_seconds(2.0));
+    const auto end =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(soak_seconds(2.0));
     int frames = 0, reloads = 0;
     while (std::chrono::steady_clock::now() < end) {
         if (frames % 9 == 3) kReturn = 1;

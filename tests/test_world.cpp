@@ -44,7 +44,8 @@ TEST_F(WorldTest, InitPlacesOneSeedOnACleanWorld) {
 
 TEST_F(WorldTest, SiteAddressingMatchesTheFlatLayout) {
     EXPECT_EQ(&world[20][20][50] - &world[0][0][0], 820170);
-    EXPECT_EQ(&world_signal[1][2][3][4] - &world_signal[0][0][0][0], 816080 + 2 * 4040 + 3 * 20 + 4);
+    EXPECT_EQ(&world_signal[1][2][3][4] - &world_signal[0][0][0][0],
+              816080 + 2 * 4040 + 3 * 20 + 4);
 }
 
 TEST_F(WorldTest, StartTables) {

@@ -8,7 +8,9 @@
 
 namespace {
 
-bool is_space(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool is_space(int c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 int digit_value(int c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -55,7 +57,9 @@ bool read_int(FileReader& in, std::int64_t& out) {
     return true;
 }
 
-bool on_lattice(std::int64_t v) { return v >= kInteriorMin && v <= kInteriorMax; }
+bool on_lattice(std::int64_t v) {
+    return v >= kInteriorMin && v <= kInteriorMax;
+}
 
 }  // namespace
 
@@ -76,7 +80,9 @@ bool save_file_to(const char* path) {
     return out.commit();
 }
 
-void save_file() { save_file_to(kCellFile); }
+void save_file() {
+    save_file_to(kCellFile);
+}
 
 CellLoadReport load_file_from(const char* path, int shift) {
     CellLoadReport report;
@@ -127,4 +133,6 @@ CellLoadReport load_file_from(const char* path, int shift) {
     return report;
 }
 
-void load_file() { load_file_from(kCellFile, kLoadShift); }
+void load_file() {
+    load_file_from(kCellFile, kLoadShift);
+}

@@ -82,8 +82,10 @@ void AtomicFileWriter::flush() {
     while (fd_ >= 0 && !failed_ && done < used_) {
         const ssize_t n = ::write(fd_, buf_ + done, used_ - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) failed_ = true;  // no space, too large, I/O error
-        else done += static_cast<std::size_t>(n);
+        if (n <= 0)
+            failed_ = true;  // no space, too large, I/O error
+        else
+            done += static_cast<std::size_t>(n);
     }
     used_ = 0;
 }
@@ -99,7 +101,9 @@ void AtomicFileWriter::write(const char* data, std::size_t n) {
     }
 }
 
-void AtomicFileWriter::put(const char* text) { write(text, std::strlen(text)); }
+void AtomicFileWriter::put(const char* text) {
+    write(text, std::strlen(text));
+}
 
 void AtomicFileWriter::put_int(long long v) {
     char digits[24];

@@ -114,7 +114,9 @@ GenomeLoadReport load_dna_from(const char* path, const char* dump_path) {
     return report;
 }
 
-void load_dna() { load_dna_from(kGenomeFile, kGenomeDump); }
+void load_dna() {
+    load_dna_from(kGenomeFile, kGenomeDump);
+}
 
 bool save_debug_to(const char* path) {
     AtomicFileWriter out(path);
@@ -137,4 +139,6 @@ bool save_debug_to(const char* path) {
     return out.commit();
 }
 
-void save_debug() { save_debug_to(kGenomeDump); }
+void save_debug() {
+    save_debug_to(kGenomeDump);
+}

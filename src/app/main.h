@@ -14,7 +14,7 @@
 // Reads a regular file through a fixed buffer. Anything else (a directory, a
 // pipe, a device) reads as unopened, so no load can block or run forever.
 class FileReader {
-public:
+   public:
     explicit FileReader(const char* path);
     ~FileReader();
     FileReader(const FileReader&) = delete;
@@ -33,7 +33,7 @@ public:
     // when nothing is left. The text ends with a NUL.
     bool read_line(char* line, int size);
 
-private:
+   private:
     int refill();
     int fd_ = -1;
     std::size_t pos_ = 0, len_ = 0;
@@ -45,7 +45,7 @@ private:
 // succeeds the previous file under the final name is untouched; a writer that
 // is destroyed uncommitted removes its temporary file.
 class AtomicFileWriter {
-public:
+   public:
     explicit AtomicFileWriter(const char* path);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
@@ -61,7 +61,7 @@ public:
     void put_int(long long v);
     bool commit();
 
-private:
+   private:
     void flush();
     int fd_ = -1;
     bool failed_ = false;
@@ -79,10 +79,10 @@ inline constexpr const char* kGenomeFile = "dna.vdna";
 inline constexpr const char* kGenomeDump = "dedug.tmp";
 
 struct GenomeLoadReport {
-    bool opened = false;      // the file could be opened
-    int genes = 0;            // gene lines taken into the table
-    int lines_dropped = 0;    // gene lines past the table's 200 genes
-    int tables_refused = 0;   // GLUEDS/SIGNAL fields whose type lies outside 0..99
+    bool opened = false;     // the file could be opened
+    int genes = 0;           // gene lines taken into the table
+    int lines_dropped = 0;   // gene lines past the table's 200 genes
+    int tables_refused = 0;  // GLUEDS/SIGNAL fields whose type lies outside 0..99
 };
 
 // Reads the genome into DNA, DNA_Count, Glueds and Signal_strength (the worker
@@ -101,10 +101,10 @@ inline constexpr int kLoadShift = 40;  // a reload moves every cell by +40 on x 
 
 struct CellLoadReport {
     bool opened = false;
-    int loaded = 0;           // cells in the table afterwards
-    int outside = 0;          // records whose site, once shifted, leaves 1..200
-    int bad_type = 0;         // records whose type lies outside 0..99
-    bool table_full = false;  // reading stopped at 200000 cells
+    int loaded = 0;                // cells in the table afterwards
+    int outside = 0;               // records whose site, once shifted, leaves 1..200
+    int bad_type = 0;              // records whose type lies outside 0..99
+    bool table_full = false;       // reading stopped at 200000 cells
     bool stopped_at_text = false;  // reading stopped at something that is not a number
 };
 
@@ -149,6 +149,45 @@ void frame_cells(Draw&& draw);
 void frame_pass();
 
 // ---------------------------------------------------------------------------
+// What the frame pass draws, independent of GL: each visible cell becomes
+// colour commands and one vertex on a sink, so that the window program (a GL
+// sink) and the tests (a recording sink) run the very same decisions.
+// A sink has begin(), end(), color_ub(r, g, b), color_d(r, g, b) and
+// vertex(x, y, z).
+// ---------------------------------------------------------------------------
+
+struct Rgb {
+    std::uint8_t r, g, b;
+};
+
+// The colour of a cell type; false for types without one (0, negative, 19 and
+// up), which are drawn in whatever colour is current.
+bool type_color(int type, Rgb& out);
+
+// The per-cell drawing of the frame pass: the isolate filter, the type colour,
+// the type-1 filter, the signal overlay, the point.
+template <class Sink>
+void draw_cell(int i, Sink& sink);
+
+// The frame pass: requests, then every cell's step and drawing.
+template <class Sink>
+void show_cells_with(Sink& sink);
+
+// The window program's frame pass with GL (src/app/draw.cpp): the requests,
+// then every cell simulated and drawn as one smoothed 5-pixel point.
+void ShowCells();
+// One cell's step with its drawing.
+void go_work(int i);
+// Makes the colour of cell i's type the current GL colour (nothing for a type
+// without one).
+void set_color(int i);
+
+// Puts the world back to what a fresh process starts with: the worker stopped,
+// empty grids (heights too) and table, no genes, start tables, flags at zero,
+// the start of the random sequence. For runs and tests in a long-lived process.
+void reset_to_program_start();
+
+// ---------------------------------------------------------------------------
 // The signal worker
 // ---------------------------------------------------------------------------
 
@@ -164,7 +203,7 @@ std::uint64_t signal_worker_passes();
 // Parks the worker at a cell boundary for the lifetime of the object, so that
 // the main thread may edit the genome, the table and the grids in bulk. Nests.
 class WorkerPause {
-public:
+   public:
     WorkerPause();
     ~WorkerPause();
     WorkerPause(const WorkerPause&) = delete;
@@ -184,4 +223,31 @@ void frame_cells(Draw&& draw) {
         cell_step(i);
         draw(i);
     }
+}
+
+template <class Sink>
+void draw_cell(int i, Sink& sink) {
+    const TCells& c = Cells[i];
+    if (move_file != 0 && c.type != show_len) return;
+    Rgb rgb;
+    if (type_color(c.type, rgb)) sink.color_ub(rgb.r, rgb.g, rgb.b);
+    // A hidden type-1 cell still leaves its colour current for the next cell.
+    if (!k_l && c.type == 1) return;
+    // The overlay marks the cells whose level on channel 2, 3, 4 or 5 equals
+    // show_len; a later channel wins. The components are issued as they are
+    // and GL clamps them to 1.
+    const std::int32_t* level = world_signal[c.x][c.y][c.z];
+    if (ld(level[2]) == show_len) sink.color_d(0.0, 0.0, 0.0);
+    if (ld(level[3]) == show_len) sink.color_d(255.0, 0.0, 0.0);
+    if (ld(level[4]) == show_len) sink.color_d(200.0, 0.0, 0.0);
+    if (ld(level[5]) == show_len) sink.color_d(0.0, 255.0, 0.0);
+    sink.vertex(double(c.x), double(c.y), double(c.z));
+}
+
+template <class Sink>
+void show_cells_with(Sink& sink) {
+    serve_requests();
+    sink.begin();
+    frame_cells([&sink](int i) { draw_cell(i, sink); });
+    sink.end();
 }

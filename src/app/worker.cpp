@@ -78,9 +78,13 @@ void signal_worker_stop() {
     worker_parked = false;
 }
 
-bool signal_worker_running() { return stat_s == 0; }
+bool signal_worker_running() {
+    return stat_s == 0;
+}
 
-std::uint64_t signal_worker_passes() { return passes.load(std::memory_order_relaxed); }
+std::uint64_t signal_worker_passes() {
+    return passes.load(std::memory_order_relaxed);
+}
 
 bool signal_worker_quiet() {
     if (stat_s != 0) return true;

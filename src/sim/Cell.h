@@ -11,8 +11,8 @@
 // Sizes
 // ---------------------------------------------------------------------------
 
-inline constexpr int kAxis = 202;         // sites per axis; 0 and 201 are the border
-inline constexpr int kInteriorMin = 1;    // cells live on 1..200 on every axis
+inline constexpr int kAxis = 202;       // sites per axis; 0 and 201 are the border
+inline constexpr int kInteriorMin = 1;  // cells live on 1..200 on every axis
 inline constexpr int kInteriorMax = 200;
 inline constexpr int kChannels = 20;      // signal channels per site
 inline constexpr int kTypes = 100;        // entries of the per-type tables
@@ -108,7 +108,9 @@ extern TCells Cells[kMaxCells];
 // Number of live records. Main thread writes (release), the worker reads (acquire).
 extern std::int32_t Cells_count;
 
-inline std::int32_t cells_published() { return __atomic_load_n(&Cells_count, __ATOMIC_ACQUIRE); }
+inline std::int32_t cells_published() {
+    return __atomic_load_n(&Cells_count, __ATOMIC_ACQUIRE);
+}
 inline void publish_cells_count(std::int32_t n) {
     __atomic_store_n(&Cells_count, n, __ATOMIC_RELEASE);
 }
@@ -120,7 +122,9 @@ extern std::int32_t Glueds[kTypes];
 extern std::int32_t Signal_strength[kTypes];
 
 // Threshold and strength of any type: 0 outside the tables.
-inline std::int32_t glued_threshold(std::int32_t t) { return t >= 0 && t < kTypes ? Glueds[t] : 0; }
+inline std::int32_t glued_threshold(std::int32_t t) {
+    return t >= 0 && t < kTypes ? Glueds[t] : 0;
+}
 inline std::int32_t emitted_strength(std::int32_t t) {
     return t >= 0 && t < kTypes ? Signal_strength[t] : 0;
 }
@@ -146,9 +150,9 @@ struct TDNA {
     std::int32_t Enhancer_count;       // EN fields on the gene's line
     std::int32_t Silencer[kGeneList];  // Silencer[0]: channel muted for type Exon[0]
     std::int32_t Silencer_count;
-    std::int32_t Exon[kGeneList];      // Exon[0]: the gene's cell type
-    std::int32_t Exon_count;           // never maintained
-    std::int32_t MPF;                  // 1: a division gene
+    std::int32_t Exon[kGeneList];  // Exon[0]: the gene's cell type
+    std::int32_t Exon_count;       // never maintained
+    std::int32_t MPF;              // 1: a division gene
 };
 
 // The gene table; genes 0..DNA_Count-1 are in force. Written by genome loads

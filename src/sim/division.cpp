@@ -46,10 +46,18 @@ void divide_in_order(int i, const Dir (&order)[6]) {
 
 }  // namespace
 
-void translation_finde1(int i) { divide_in_order(i, kOrder[0]); }
-void translation_finde2(int i) { divide_in_order(i, kOrder[1]); }
-void translation_finde3(int i) { divide_in_order(i, kOrder[2]); }
-void translation_finde4(int i) { divide_in_order(i, kOrder[3]); }
+void translation_finde1(int i) {
+    divide_in_order(i, kOrder[0]);
+}
+void translation_finde2(int i) {
+    divide_in_order(i, kOrder[1]);
+}
+void translation_finde3(int i) {
+    divide_in_order(i, kOrder[2]);
+}
+void translation_finde4(int i) {
+    divide_in_order(i, kOrder[3]);
+}
 
 void translation_finde(int i) {
     switch (rng_next() % 4) {

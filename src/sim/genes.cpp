@@ -10,12 +10,18 @@ struct Site {
     int x, y, z;
 };
 
-inline Site site_of(int i) { return {Cells[i].x, Cells[i].y, Cells[i].z}; }
+inline Site site_of(int i) {
+    return {Cells[i].x, Cells[i].y, Cells[i].z};
+}
 
-inline std::int32_t L(const Site& s, int channel) { return level_at(s.x, s.y, s.z, channel); }
+inline std::int32_t L(const Site& s, int channel) {
+    return level_at(s.x, s.y, s.z, channel);
+}
 
 // a equals b, b + 1 or b - 1 (computed wide: levels can be any int32)
-inline bool within_one(std::int64_t a, std::int64_t b) { return a - b >= -1 && a - b <= 1; }
+inline bool within_one(std::int64_t a, std::int64_t b) {
+    return a - b >= -1 && a - b <= 1;
+}
 
 }  // namespace
 

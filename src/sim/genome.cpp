@@ -31,8 +31,7 @@ void genome_changed() {
         const TDNA& g = DNA[k];
         // Only the first Exon and the first Silencer entry count; a silencer
         // outside the channels mutes nothing.
-        if (g.Exon[0] >= 0 && g.Exon[0] < kTypes && g.Silencer[0] >= 0 &&
-            g.Silencer[0] < kChannels)
+        if (g.Exon[0] >= 0 && g.Exon[0] < kTypes && g.Silencer[0] >= 0 && g.Silencer[0] < kChannels)
             g_silenced[g.Exon[0]] |= 1u << g.Silencer[0];
         if (g.MPF == 1) division_genes_present = true;
     }

@@ -107,10 +107,18 @@ void Move_Cell(int x, int y, int z, int i) {
     }
 }
 
-void rand_move_cell1(int i) { walk_in_order(i, kWalkOrder[0]); }
-void rand_move_cell2(int i) { walk_in_order(i, kWalkOrder[1]); }
-void rand_move_cell3(int i) { walk_in_order(i, kWalkOrder[2]); }
-void rand_move_cell4(int i) { walk_in_order(i, kWalkOrder[3]); }
+void rand_move_cell1(int i) {
+    walk_in_order(i, kWalkOrder[0]);
+}
+void rand_move_cell2(int i) {
+    walk_in_order(i, kWalkOrder[1]);
+}
+void rand_move_cell3(int i) {
+    walk_in_order(i, kWalkOrder[2]);
+}
+void rand_move_cell4(int i) {
+    walk_in_order(i, kWalkOrder[3]);
+}
 
 void go_mov_cells(int i) {
     // Four turns in ten try a step; the others leave the cell pushed.

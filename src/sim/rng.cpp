@@ -37,7 +37,9 @@ constexpr std::uint64_t seeded(std::uint64_t seed) {
 
 }  // namespace
 
-void rng_seed(std::uint64_t seed) { g_state = seeded(seed); }
+void rng_seed(std::uint64_t seed) {
+    g_state = seeded(seed);
+}
 
 std::uint32_t rng_next() {
     const std::uint64_t old = g_state;
@@ -55,5 +57,9 @@ void rng_skip(std::uint32_t draws) {
     g_state = g_state * kJumps[draws].mul + kJumps[draws].add;
 }
 
-std::uint64_t rng_state() { return g_state; }
-void rng_set_state(std::uint64_t state) { g_state = state; }
+std::uint64_t rng_state() {
+    return g_state;
+}
+void rng_set_state(std::uint64_t state) {
+    g_state = state;
+}

@@ -9,7 +9,9 @@ namespace {
 
 constexpr std::ptrdiff_t kX = kSignalStrideX, kY = kSignalStrideY, kZ = kSignalStrideZ;
 
-inline std::int32_t max0(std::int32_t m, std::int32_t v) { return v > m ? v : m; }
+inline std::int32_t max0(std::int32_t m, std::int32_t v) {
+    return v > m ? v : m;
+}
 
 // What a cell contributes besides relaying: muted channels and its emission.
 struct SiteRule {

@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""Frame rate of the window program on software OpenGL (Mesa llvmpipe under
+Xvfb), with the signal worker running: starts the frame-logging build in a
+scratch folder, loads a genome and a colony with Space, and reports the median
+of the per-second frame rates it prints.
+
+  gl_fps.py --binary build/kelvaro-framelog --cells N [--genome FILE] [--seconds S]
+  gl_fps.py --binary build/kelvaro-framelog --colony FILE --genome FILE
+
+With --cells N it writes a block of N cells (types 2..9 mixed, on the floor in
+front of the start camera).
+"""
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def block(n):
+    """n cells in a block in front of the start camera (lattice x from 8, y from 1, z from 1)."""
+    side = max(1, round((n / 2) ** (1 / 3)))
+    lines, x, y, z = [], 0, 0, 0
+    while len(lines) < n:
+        t = 2 + (x * 7 + y * 3 + z) % 8
+        lines.append("%d %d %d %d" % (t, 8 + x - 40, 1 + y - 40, 1 + z))
+        z += 1
+        if z == side:
+            z, y = 0, y + 1
+            if y == 2 * side:
+                y, x = 0, x + 1
+    return "\n".join(lines) + "\n"
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--binary", required=True)
+    ap.add_argument("--cells", type=int)
+    ap.add_argument("--colony")
+    ap.add_argument("--genome")
+    ap.add_argument("--seconds", type=float, default=8)
+    args = ap.parse_args()
+    work = tempfile.mkdtemp(prefix="kelvaro-fps-")
+    read_fd, write_fd = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24",
+                             "-nolisten", "tcp"], pass_fds=(write_fd,),
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    with os.fdopen(read_fd) as f:
+        env = dict(os.environ, DISPLAY=":" + f.readline().strip())
+    try:
+        if args.colony:
+            shutil.copy(args.colony, os.path.join(work, "list.txt"))
+        else:
+            with open(os.path.join(work, "list.txt"), "w") as f:
+                f.write(block(args.cells))
+        if args.genome:
+            shutil.copy(args.genome, os.path.join(work, "dna.vdna"))
+        log = open(os.path.join(work, "fps.log"), "w")
+        prog = subprocess.Popen([os.path.abspath(args.binary)], cwd=work, env=env, stderr=log)
+        time.sleep(1.5)
+        subprocess.run(["xdotool", "key", "space"], env=env, check=True)
+        time.sleep(2.5)  # the reload and its settling passes
+        start = os.path.getsize(os.path.join(work, "fps.log"))
+        time.sleep(args.seconds)
+        prog.terminate()
+        prog.wait()
+        with open(os.path.join(work, "fps.log")) as f:
+            f.seek(start)
+            rows = [line.split() for line in f if line.startswith("fps")]
+        rates = [float(r[1]) for r in rows]
+        cells = int(rows[-1][3]) if rows else 0
+        print("cells %d  median %.1f fps  (per second: %s)" %
+              (cells, statistics.median(rates), " ".join("%.1f" % r for r in rates)))
+    finally:
+        xvfb.terminate()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

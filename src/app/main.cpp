@@ -1,0 +1,86 @@
+// The window program: one window, a GL context, the signal worker, and the main
+// loop that handles every pending event and then renders one frame.
+#include "main.h"
+
+#include "platform/platform.h"
+#include "view/infra.h"
+
+#include <GL/gl.h>
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+constexpr WindowSpec kWindow = {1000, 600, "Kelvaro v0.24 https://kelvaro.example.org/", "TALVEN"};
+
+void render_frame() {
+    glClearColor(0.6f, 0.8f, 1.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushMatrix();
+    Player_Move();
+    ShowCells();
+    if (show_map) ShowMaps();
+    glPopMatrix();
+    plat_swap();
+    plat_pause_ms(1);
+#ifdef KELVARO_FRAME_LOG
+    // Test builds only: frames per second and live cells, once a second.
+    static auto last = std::chrono::steady_clock::now();
+    static int frames = 0;
+    ++frames;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last >= std::chrono::seconds(1)) {
+        const double s = std::chrono::duration<double>(now - last).count();
+        std::fprintf(stderr, "fps %.2f cells %d\n", frames / s, Cells_count);
+        frames = 0;
+        last = now;
+    }
+#endif
+}
+
+}  // namespace
+
+void plat_on_key_pressed(Key key) {
+    if (key == Key::Escape) toggle_mouse_look();
+}
+
+void plat_on_resize(int width, int height) {
+    WndResize(width, height);
+}
+
+void plat_on_focus(bool focused) {
+    focus_changed(focused);
+}
+
+int main() {
+    const char* why = nullptr;
+    if (!plat_open(kWindow, why)) {
+        // The one message the program gives: without a window there is nothing to show.
+        std::fprintf(stderr, "kelvaro: cannot open a window: %s\n", why);
+        return 1;
+    }
+    glEnable(GL_DEPTH_TEST);
+    int width = 0, height = 0;
+    plat_framebuffer_size(width, height);
+    WndResize(width, height);
+
+    Cells_Init();
+    init_infra();
+    signal_worker_start();
+    // Mouse look is on from the start: capture the cursor at the anchor so the
+    // first frame turns the camera by nothing.
+    plat_cursor_capture(true);
+    plat_cursor_set(kMouseAnchorX, kMouseAnchorY);
+
+    for (;;) {
+        plat_poll_events();
+        if (plat_close_requested()) break;
+        render_frame();
+    }
+
+    // The worker stops before anything it reads is torn down.
+    signal_worker_stop();
+    plat_close();
+    return 0;
+}

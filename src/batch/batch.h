@@ -1,0 +1,100 @@
+// batch: the headless program kelvaro-batch. It runs the window program's
+// frame pass without drawing, from a genome file and a cell list to a saved
+// colony, a per-frame table of counts and snapshots, reproducibly: the same
+// command line gives the same files, byte for byte.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main.h"
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitOutput = 1;  // an output could not be written
+inline constexpr int kExitUsage = 2;   // a bad option or value, an input that cannot be read
+
+inline constexpr int kDefaultFrames = 100;
+inline constexpr const char* kProgramName = "kelvaro-batch";
+
+// What the command line asks for. Paths are empty when not given.
+struct BatchOptions {
+    std::string genome;  // empty: no genes
+    std::string cells;   // empty: the seed cell of Cells_Init()
+    int frames = kDefaultFrames;
+    bool division = false;           // k_v
+    bool gravity = false;            // k_g
+    std::vector<int> divide_all_at;  // frames (1..frames) whose pass divides every cell; sorted
+    bool seeded = false;             // false: the generator's start sequence (kDefaultSeed)
+    std::uint64_t seed = 0;
+    int signal_passes = 1;  // settling passes before each frame
+    bool signal_passes_given = false;
+    int shift = kLoadShift;  // added to x and y of every loaded cell
+    bool threaded = false;   // the live signal worker instead of the settling passes
+    std::string out;         // final colony, cell-list format, unshifted
+    std::string stats;       // per-frame CSV
+    int snapshot_every = 0;  // 0: no snapshots
+    std::string snapshot_dir;
+    bool quiet = false;     // no progress line, no summary
+    bool progress = false;  // the progress line even when standard error is not a terminal
+};
+
+enum class ParseResult { kRun, kHelp, kError };
+
+// Reads the command line (getopt_long, so argv may be permuted). On kError,
+// `error` holds the message of the one line to print, without the program name.
+ParseResult parse_batch_options(int argc, char** argv, BatchOptions& opts, std::string& error);
+
+void print_batch_help(std::FILE* out);
+
+// Loads the inputs, runs the frames and writes the outputs; messages go to
+// `err`. Returns the exit status. The world is left as the last frame left it.
+int run_batch(const BatchOptions& opts, std::FILE* err);
+
+// The whole program: parse, then run; --help goes to `out`.
+int batch_main(int argc, char** argv, std::FILE* out, std::FILE* err);
+inline int batch_main(int argc, char** argv) {
+    return batch_main(argc, argv, stdout, stderr);
+}
+
+// ---------------------------------------------------------------------------
+// Outputs
+// ---------------------------------------------------------------------------
+
+// The colony as legacy VTK polydata (ASCII): one vertex per cell at its site,
+// with its type as the point scalar "type". Written under a temporary name and
+// renamed, like every other output.
+bool save_vtk_to(const char* path);
+
+// Per-frame counts, held in memory for the whole run and written once at the
+// end, since the columns (the types that ever occur) are known only then.
+class StatsTable {
+   public:
+    // One column per type 0..99, one for every other type.
+    static constexpr int kColumns = kTypes + 1;
+
+    // Room for frames 0..frames, allocated here, before the first frame; false
+    // when the memory cannot be had.
+    bool allocate(int frames);
+    // Counts the live colony as the state of `frame`, `elapsed_ms` after the
+    // start of frame 1. Allocates nothing.
+    void record(int frame, double elapsed_ms);
+    // frame, cells, type_N... for every type seen in any recorded frame,
+    // type_other when some type lay outside 0..99, elapsed_ms.
+    bool write(const char* path) const;
+
+    int rows() const { return rows_; }
+
+   private:
+    struct FreeDeleter {
+        void operator()(void* p) const;
+    };
+    int capacity_ = 0;
+    int rows_ = 0;  // frames recorded so far (always frames 0..rows_-1)
+    std::unique_ptr<std::int32_t, FreeDeleter> counts_;  // capacity_ x kColumns
+    std::unique_ptr<std::int32_t, FreeDeleter> cells_;   // per frame
+    std::unique_ptr<double, FreeDeleter> elapsed_;       // per frame
+};

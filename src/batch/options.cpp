@@ -1,0 +1,271 @@
+// The command line of kelvaro-batch: GNU long options through getopt_long,
+// strict numbers, and one message per mistake.
+#include "batch.h"
+
+#include <getopt.h>
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+enum Option : int {
+    kOptGenome = 1000,
+    kOptCells,
+    kOptFrames,
+    kOptDivision,
+    kOptGravity,
+    kOptDivideAllAt,
+    kOptSeed,
+    kOptSignalPasses,
+    kOptShift,
+    kOptThreaded,
+    kOptOut,
+    kOptStats,
+    kOptSnapshotEvery,
+    kOptSnapshotDir,
+    kOptQuiet,
+    kOptProgress,
+    kOptHelp,
+};
+
+const option kLongOptions[] = {
+    {"genome", required_argument, nullptr, kOptGenome},
+    {"cells", required_argument, nullptr, kOptCells},
+    {"frames", required_argument, nullptr, kOptFrames},
+    {"division", no_argument, nullptr, kOptDivision},
+    {"gravity", no_argument, nullptr, kOptGravity},
+    {"divide-all-at", required_argument, nullptr, kOptDivideAllAt},
+    {"seed", required_argument, nullptr, kOptSeed},
+    {"signal-passes", required_argument, nullptr, kOptSignalPasses},
+    {"shift", required_argument, nullptr, kOptShift},
+    {"threaded", no_argument, nullptr, kOptThreaded},
+    {"out", required_argument, nullptr, kOptOut},
+    {"stats", required_argument, nullptr, kOptStats},
+    {"snapshot-every", required_argument, nullptr, kOptSnapshotEvery},
+    {"snapshot-dir", required_argument, nullptr, kOptSnapshotDir},
+    {"quiet", no_argument, nullptr, kOptQuiet},
+    {"progress", no_argument, nullptr, kOptProgress},
+    {"help", no_argument, nullptr, kOptHelp},
+    {nullptr, 0, nullptr, 0},
+};
+
+// A whole argument as a decimal integer in [lo, hi]: no blanks, no '+', nothing
+// after the digits, so "10x", " 5" and "1e3" are mistakes rather than 10, 5, 1.
+template <class T>
+bool parse_number(std::string_view text, T lo, T hi, T& out) {
+    T v{};
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size()) return false;
+    if (v < lo || v > hi) return false;
+    out = v;
+    return true;
+}
+
+std::string quoted(std::string_view s) {
+    std::string q(1, '\'');
+    q.append(s);
+    q.push_back('\'');
+    return q;
+}
+
+bool int_option(const char* name, const char* text, int lo, int hi, int& out, std::string& error) {
+    if (parse_number(std::string_view(text), lo, hi, out)) return true;
+    error = std::string("--") + name + ": " + quoted(text) + " is not ";
+    if (lo == 0 && hi >= INT_MAX - 1)
+        error += "a whole number of 0 or more";
+    else if (lo == 1 && hi == INT_MAX)
+        error += "a whole number of 1 or more";
+    else
+        error += "a whole number from " + std::to_string(lo) + " to " + std::to_string(hi);
+    return false;
+}
+
+// "F1,F2,...": frame numbers of 1 or more, added to what earlier uses gave.
+bool frame_list(const char* text, std::vector<int>& out, std::string& error) {
+    std::string_view rest(text);
+    for (;;) {
+        const std::size_t comma = rest.find(',');
+        const std::string_view item = rest.substr(0, comma);
+        int frame;
+        if (!parse_number(item, 1, INT_MAX, frame)) {
+            error = "--divide-all-at: " + quoted(item) + " in " + quoted(text) +
+                    " is not a frame number (frames count from 1)";
+            return false;
+        }
+        out.push_back(frame);
+        if (comma == std::string_view::npos) return true;
+        rest.remove_prefix(comma + 1);
+    }
+}
+
+// The checks that concern several options at once.
+bool check_combination(BatchOptions& o, std::string& error) {
+    if ((o.snapshot_every > 0) != !o.snapshot_dir.empty()) {
+        error = o.snapshot_every > 0 ? "--snapshot-every needs --snapshot-dir"
+                                     : "--snapshot-dir needs --snapshot-every";
+        return false;
+    }
+    if (o.threaded && o.signal_passes_given) {
+        error = "--signal-passes and --threaded exclude each other (the worker settles the field)";
+        return false;
+    }
+    std::sort(o.divide_all_at.begin(), o.divide_all_at.end());
+    o.divide_all_at.erase(std::unique(o.divide_all_at.begin(), o.divide_all_at.end()),
+                          o.divide_all_at.end());
+    if (!o.divide_all_at.empty() && o.divide_all_at.back() > o.frames) {
+        error = "--divide-all-at: frame " + std::to_string(o.divide_all_at.back()) +
+                " lies past the last frame (" + std::to_string(o.frames) + ")";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ParseResult parse_batch_options(int argc, char** argv, BatchOptions& o, std::string& error) {
+    o = BatchOptions{};
+    // 0 makes GNU getopt start afresh, so the parser runs again in one process.
+    optind = 0;
+    opterr = 0;  // its own messages would be a second line, and unprefixed
+    for (;;) {
+        const int prev = optind;
+        const int c = getopt_long(argc, argv, ":h", kLongOptions, nullptr);
+        if (c == -1) break;
+        const char* arg = optarg;
+        switch (c) {
+            case kOptGenome: o.genome = arg; break;
+            case kOptCells: o.cells = arg; break;
+            case kOptFrames:
+                if (!int_option("frames", arg, 0, INT_MAX - 1, o.frames, error))
+                    return ParseResult::kError;
+                break;
+            case kOptDivision: o.division = true; break;
+            case kOptGravity: o.gravity = true; break;
+            case kOptDivideAllAt:
+                if (!frame_list(arg, o.divide_all_at, error)) return ParseResult::kError;
+                break;
+            case kOptSeed:
+                if (!parse_number(std::string_view(arg), std::uint64_t(0), UINT64_MAX, o.seed)) {
+                    error = "--seed: " + quoted(arg) + " is not a whole number from 0 to " +
+                            std::to_string(UINT64_MAX);
+                    return ParseResult::kError;
+                }
+                o.seeded = true;
+                break;
+            case kOptSignalPasses:
+                if (!int_option("signal-passes", arg, 0, INT_MAX, o.signal_passes, error))
+                    return ParseResult::kError;
+                o.signal_passes_given = true;
+                break;
+            case kOptShift:
+                // Records that the shift moves off the lattice are skipped, so any
+                // larger shift could only empty the colony.
+                if (!int_option("shift", arg, -1000000, 1000000, o.shift, error))
+                    return ParseResult::kError;
+                break;
+            case kOptThreaded: o.threaded = true; break;
+            case kOptOut: o.out = arg; break;
+            case kOptStats: o.stats = arg; break;
+            case kOptSnapshotEvery:
+                if (!int_option("snapshot-every", arg, 1, INT_MAX, o.snapshot_every, error))
+                    return ParseResult::kError;
+                break;
+            case kOptSnapshotDir: o.snapshot_dir = arg; break;
+            case kOptQuiet: o.quiet = true; break;
+            case kOptProgress: o.progress = true; break;
+            case 'h':
+            case kOptHelp: return ParseResult::kHelp;
+            case ':':
+                error = "option " + quoted(argv[optind - 1]) + " needs a value";
+                return ParseResult::kError;
+            default: {
+                // A long option has advanced optind past itself; an unknown short
+                // one inside a group has not, and is reported by its letter.
+                const char* given = argv[optind > prev ? optind - 1 : prev];
+                if (optopt >= kOptGenome) {
+                    error = "option " + quoted(given) + " takes no value";
+                } else {
+                    const std::string name =
+                        optopt ? std::string("-") + char(optopt) : std::string(given);
+                    error = "unknown option " + quoted(name) + " (see --help)";
+                }
+                return ParseResult::kError;
+            }
+        }
+    }
+    if (optind < argc) {
+        error = "unexpected argument " + quoted(argv[optind]) + " (see --help)";
+        return ParseResult::kError;
+    }
+    for (const std::string* path : {&o.genome, &o.cells, &o.out, &o.stats, &o.snapshot_dir}) {
+        if (path->size() >= 4000) {  // the file writers hold paths in fixed buffers
+            error = "path too long: " + quoted(path->substr(0, 40) + "...");
+            return ParseResult::kError;
+        }
+    }
+    return check_combination(o, error) ? ParseResult::kRun : ParseResult::kError;
+}
+
+void print_batch_help(std::FILE* out) {
+    std::fputs(
+        "Usage: kelvaro-batch [OPTION]...\n"
+        "Grow a Kelvaro colony without a window: load a genome and a cell list, run\n"
+        "the frame pass of the window program N times, write the results.\n"
+        "\n"
+        "Inputs:\n"
+        "  --genome FILE         genome in the dna.vdna format (default: no genes)\n"
+        "  --cells FILE          colony in the list.txt format (default: the seed cell)\n"
+        "  --shift N             add N to x and y of every loaded cell (default 40,\n"
+        "                        as the reload key does)\n"
+        "\n"
+        "The run:\n"
+        "  --frames N            frames to run, 0 or more (default 100)\n"
+        "  --division            division by genes on (the V key)\n"
+        "  --gravity             column gravity on (the G key)\n"
+        "  --divide-all-at F1,F2,...\n"
+        "                        divide every cell once at the start of these frames\n"
+        "                        (the Return key); frames count from 1\n"
+        "  --seed S              seed of the random sequence, 0 to 2^64-1 (default:\n"
+        "                        the window program's sequence)\n"
+        "  --signal-passes P     full signal passes before each frame (default 1)\n"
+        "  --threaded            let the live signal worker settle the field instead,\n"
+        "                        as the window program does; the result then depends on\n"
+        "                        thread timing and is NOT reproducible\n"
+        "\n"
+        "Outputs (each written under a temporary name and renamed when complete):\n"
+        "  --out FILE            the final colony in the list.txt format, unshifted\n"
+        "  --stats FILE.csv      one row per frame from frame 0 (the loaded colony):\n"
+        "                        frame, cells, type_N per type that occurs, type_other\n"
+        "                        for types outside 0..99, elapsed_ms\n"
+        "  --snapshot-every K    with --snapshot-dir: every K frames write\n"
+        "  --snapshot-dir DIR    DIR/cells-NNNNNN.txt and DIR/cells-NNNNNN.vtk (legacy\n"
+        "                        VTK points with the cell type); DIR is created\n"
+        "\n"
+        "Messages (standard error):\n"
+        "  --progress            show the progress line even when standard error is\n"
+        "                        not a terminal\n"
+        "  --quiet               no progress line and no summary (warnings and errors\n"
+        "                        still appear)\n"
+        "  -h, --help            this text\n"
+        "\n"
+        "Exit status: 0 success, 1 an output could not be written, 2 a bad option or\n"
+        "value or an input that cannot be read.\n",
+        out);
+}
+
+int batch_main(int argc, char** argv, std::FILE* out, std::FILE* err) {
+    BatchOptions opts;
+    std::string error;
+    switch (parse_batch_options(argc, argv, opts, error)) {
+        case ParseResult::kHelp: print_batch_help(out); return kExitOk;
+        case ParseResult::kError:
+            std::fprintf(err, "%s: %s\n", kProgramName, error.c_str());
+            return kExitUsage;
+        case ParseResult::kRun: break;
+    }
+    return run_batch(opts, err);
+}

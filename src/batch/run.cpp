@@ -1,0 +1,256 @@
+// The run of kelvaro-batch: load the inputs with the reload key's loaders, run
+// the window program's frame pass N times, write the outputs. Everything the
+// frames need is allocated before the first one; the loop itself allocates
+// nothing and builds no strings.
+#include "batch.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdarg>
+#include <cstring>
+#include <filesystem>
+
+#include "sim/Cell.h"
+#include "view/infra.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds_since(Clock::time_point t0) {
+    return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+// Prints one prefixed line and returns `status`, so that every failure is one
+// statement.
+[[gnu::format(printf, 3, 4)]] int fail(std::FILE* err, int status, const char* fmt, ...) {
+    std::fprintf(err, "%s: ", kProgramName);
+    va_list args;
+    va_start(args, fmt);
+    std::vfprintf(err, fmt, args);
+    va_end(args);
+    std::fputc('\n', err);
+    return status;
+}
+
+// Why an input cannot be read: the loaders only say that it could not.
+const char* unreadable_reason(const char* path) {
+    struct stat info;
+    if (stat(path, &info) != 0) return std::strerror(errno);
+    if (!S_ISREG(info.st_mode)) return "not a regular file";
+    return "cannot be read";
+}
+
+// errno of a failed write, when the writer left one.
+const char* write_reason(int saved_errno) {
+    return saved_errno ? std::strerror(saved_errno) : "write failed";
+}
+
+// An output folder that cannot take the file is found before the run rather
+// than after hours of it: the probe makes and removes a temporary file there.
+bool can_create(const char* path, int& saved_errno) {
+    errno = 0;
+    AtomicFileWriter probe(path);
+    saved_errno = errno;
+    return probe.ok();
+}
+
+void report_genome(std::FILE* err, const char* path, const GenomeLoadReport& r) {
+    if (r.lines_dropped == 0 && r.tables_refused == 0) return;
+    std::fprintf(err, "%s: %s: %d genes; skipped: lines_past_%d=%d glueds_signal_bad_type=%d\n",
+                 kProgramName, path, r.genes, kMaxGenes, r.lines_dropped, r.tables_refused);
+}
+
+void report_cells(std::FILE* err, const char* path, const CellLoadReport& r) {
+    if (r.outside == 0 && r.bad_type == 0 && !r.table_full && !r.stopped_at_text) return;
+    std::fprintf(err,
+                 "%s: %s: %d cells loaded; skipped: outside=%d bad_type=%d table_full=%d "
+                 "stopped_at_text=%d\n",
+                 kProgramName, path, r.loaded, r.outside, r.bad_type, int(r.table_full),
+                 int(r.stopped_at_text));
+}
+
+// The line rewritten in place while the run goes on: at most four times a
+// second, and for the last frame.
+class ProgressLine {
+   public:
+    ProgressLine(std::FILE* err, bool on, int frames) : err_(err), on_(on), frames_(frames) {}
+
+    void update(int frame, double elapsed_s) {
+        if (!on_ || (frame < frames_ && elapsed_s - last_s_ < 0.25)) return;
+        last_s_ = elapsed_s;
+        const double fps = elapsed_s > 0 ? frame / elapsed_s : 0.0;
+        const double left = fps > 0 ? (frames_ - frame) / fps : 0.0;
+        const long secs = long(left + 0.5);
+        std::fprintf(err_, "\rframe %d/%d  cells %d  %.2f frames/s  %ld:%02ld:%02ld left   ", frame,
+                     frames_, int(Cells_count), fps, secs / 3600, secs / 60 % 60, secs % 60);
+        std::fflush(err_);
+        shown_ = true;
+    }
+    // Ends the line so that what follows starts on a line of its own.
+    void finish() {
+        if (shown_) std::fputc('\n', err_);
+        shown_ = false;
+    }
+
+   private:
+    std::FILE* err_;
+    bool on_;
+    int frames_;
+    double last_s_ = -1.0;
+    bool shown_ = false;
+};
+
+// The live worker for --threaded, stopped on every way out of the run.
+class WorkerScope {
+   public:
+    explicit WorkerScope(bool on) : on_(on) {
+        if (on_) signal_worker_start();
+    }
+    ~WorkerScope() {
+        if (on_) signal_worker_stop();
+    }
+    WorkerScope(const WorkerScope&) = delete;
+    WorkerScope& operator=(const WorkerScope&) = delete;
+    bool ok() const { return !on_ || signal_worker_running(); }
+
+   private:
+    bool on_;
+};
+
+// Writes DIR/cells-NNNNNN.txt and .vtk into `path` (sized beforehand); on
+// failure `path` names the file that failed.
+bool write_snapshot(char* path, std::size_t cap, const char* dir, int frame) {
+    std::snprintf(path, cap, "%s/cells-%06d.txt", dir, frame);
+    if (!save_file_to(path)) return false;
+    std::snprintf(path, cap, "%s/cells-%06d.vtk", dir, frame);
+    return save_vtk_to(path);
+}
+
+struct RunResult {
+    int status = kExitOk;
+    int frames_done = 0;
+    double seconds = 0.0;
+};
+
+RunResult run_frames(const BatchOptions& o, StatsTable* stats, std::FILE* err) {
+    RunResult result;
+    const bool snapshots = o.snapshot_every > 0;
+    std::string snapshot_path(o.snapshot_dir.size() + 32, '\0');
+    const bool tty = isatty(fileno(err)) == 1;
+    ProgressLine progress(err, o.progress || (tty && !o.quiet), o.frames);
+
+    WorkerScope worker(o.threaded);
+    if (!worker.ok()) {
+        result.status = fail(err, kExitOutput, "cannot start the signal worker");
+        return result;
+    }
+    std::size_t next_divide = 0;
+    const Clock::time_point start = Clock::now();
+    for (int frame = 1; frame <= o.frames; ++frame) {
+        // The field as the worker would have left it between two frames, but
+        // the same on every run.
+        if (!o.threaded) settle_signal(o.signal_passes);
+        if (next_divide < o.divide_all_at.size() && o.divide_all_at[next_divide] == frame) {
+            kReturn = 1;  // served at the start of the pass, before any cell's step
+            ++next_divide;
+        }
+        frame_pass();
+        const double elapsed = seconds_since(start);
+        if (stats) stats->record(frame, elapsed * 1000.0);
+        if (snapshots && frame % o.snapshot_every == 0) {
+            errno = 0;
+            if (!write_snapshot(snapshot_path.data(), snapshot_path.size(), o.snapshot_dir.c_str(),
+                                frame)) {
+                const int saved = errno;
+                progress.finish();
+                result.status = fail(err, kExitOutput, "cannot write snapshot '%s': %s",
+                                     snapshot_path.c_str(), write_reason(saved));
+                return result;
+            }
+        }
+        result.frames_done = frame;
+        progress.update(frame, elapsed);
+    }
+    result.seconds = seconds_since(start);
+    progress.finish();
+    return result;
+}
+
+}  // namespace
+
+int run_batch(const BatchOptions& o, std::FILE* err) {
+    reset_to_program_start();
+    init_infra();
+
+    // The genome first: the settling passes of the cell load obey its silencers.
+    if (!o.genome.empty()) {
+        const GenomeLoadReport g = load_dna_from(o.genome.c_str(), nullptr);
+        if (!g.opened)
+            return fail(err, kExitUsage, "cannot read genome '%s': %s", o.genome.c_str(),
+                        unreadable_reason(o.genome.c_str()));
+        report_genome(err, o.genome.c_str(), g);
+    }
+    if (!o.cells.empty()) {
+        const CellLoadReport c = load_file_from(o.cells.c_str(), o.shift);
+        if (!c.opened)
+            return fail(err, kExitUsage, "cannot read cells '%s': %s", o.cells.c_str(),
+                        unreadable_reason(o.cells.c_str()));
+        report_cells(err, o.cells.c_str(), c);
+    } else {
+        Cells_Init();
+    }
+
+    int saved_errno = 0;
+    for (const std::string* path : {&o.out, &o.stats}) {
+        if (!path->empty() && !can_create(path->c_str(), saved_errno))
+            return fail(err, kExitOutput, "cannot write '%s': %s", path->c_str(),
+                        write_reason(saved_errno));
+    }
+    if (o.snapshot_every > 0) {
+        std::error_code ec;
+        std::filesystem::create_directories(o.snapshot_dir, ec);
+        if (ec)
+            return fail(err, kExitOutput, "cannot create snapshot folder '%s': %s",
+                        o.snapshot_dir.c_str(), ec.message().c_str());
+        const std::string probe = o.snapshot_dir + "/cells-000000.txt";
+        if (!can_create(probe.c_str(), saved_errno))
+            return fail(err, kExitOutput, "cannot write into snapshot folder '%s': %s",
+                        o.snapshot_dir.c_str(), write_reason(saved_errno));
+    }
+    StatsTable stats;
+    if (!o.stats.empty() && !stats.allocate(o.frames))
+        return fail(err, kExitOutput, "--stats: no memory for %d frames", o.frames);
+
+    // The flags the keys would set; the one-shot requests stay off, so that no
+    // frame saves to or reloads from the window program's fixed file names.
+    k_v = o.division ? 1 : 0;
+    k_g = o.gravity ? 1 : 0;
+    k_p = kSpace = kReturn = 0;
+    rng_seed(o.seeded ? o.seed : kDefaultSeed);
+    if (!o.stats.empty()) stats.record(0, 0.0);
+
+    const RunResult run = run_frames(o, o.stats.empty() ? nullptr : &stats, err);
+    if (run.status != kExitOk) return run.status;
+
+    // Every output is attempted, so one bad path does not cost the others.
+    int status = kExitOk;
+    errno = 0;
+    if (!o.out.empty() && !save_file_to(o.out.c_str()))
+        status =
+            fail(err, kExitOutput, "cannot write '%s': %s", o.out.c_str(), write_reason(errno));
+    errno = 0;
+    if (!o.stats.empty() && !stats.write(o.stats.c_str()))
+        status =
+            fail(err, kExitOutput, "cannot write '%s': %s", o.stats.c_str(), write_reason(errno));
+
+    if (!o.quiet) {
+        const double fps = run.seconds > 0 ? run.frames_done / run.seconds : 0.0;
+        std::fprintf(err, "%s: %d frames, %d cells, %.2f frames/s, %.1f s\n", kProgramName,
+                     run.frames_done, int(Cells_count), fps, run.seconds);
+    }
+    return status;
+}

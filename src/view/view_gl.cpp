@@ -1,0 +1,36 @@
+// Perspective, view transform and axis markers. The program never selects a
+// matrix mode: the frustum sits at the base of the model-view stack.
+#include "infra.h"
+
+#include <GL/gl.h>
+
+void WndResize(int x, int y) {
+    // A minimised window reports a height of 0: keep the last projection
+    // rather than an infinite aspect.
+    if (x <= 0 || y <= 0) return;
+    glViewport(0, 0, x, y);
+    const float k = static_cast<float>(x) / static_cast<float>(y);
+    const float sz = 0.1f;
+    glLoadIdentity();
+    glFrustum(-k * sz, k * sz, -sz, sz, sz + sz, 1000);
+}
+
+void Camera_Apply() {
+    glRotatef(-camera.Xrot, 1, 0, 0);
+    glRotatef(-camera.Zrot, 0, 0, 1);
+    glTranslatef(-camera.x, -camera.y, -camera.z);
+}
+
+void ShowMaps() {
+    glPushMatrix();
+    Camera_Apply();
+    const float ends[3][3] = {{100, 0, 0}, {0, 100, 0}, {0, 0, 100}};
+    for (const auto& e : ends) {
+        glBegin(GL_LINES);
+        glColor3d(255, 0, 0);  // components above 1 are clamped: full red
+        glVertex3f(0, 0, 0);
+        glVertex3f(e[0], e[1], e[2]);
+        glEnd();
+    }
+    glPopMatrix();
+}

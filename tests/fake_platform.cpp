@@ -1,0 +1,36 @@
+#include "fake_platform.h"
+
+namespace fake {
+
+State& state() {
+    static State s;
+    return s;
+}
+
+void reset() {
+    state() = State{};
+}
+
+}  // namespace fake
+
+bool plat_key_held(Key key) {
+    return fake::state().held[int(key)];
+}
+bool plat_focused() {
+    return fake::state().focused;
+}
+void plat_cursor_get(double& x, double& y) {
+    x = fake::state().cursor_x;
+    y = fake::state().cursor_y;
+}
+void plat_cursor_set(double x, double y) {
+    fake::state().cursor_x = x;
+    fake::state().cursor_y = y;
+    fake::state().cursor_sets.emplace_back(x, y);
+}
+void plat_cursor_capture(bool captured) {
+    fake::state().captured = captured;
+}
+void plat_pause_ms(int ms) {
+    fake::state().pauses.push_back(ms);
+}

@@ -1,0 +1,31 @@
+// A scripted stand-in for the window system: which keys are held, whether the
+// window has the focus, where the cursor is, and a log of what the program asked.
+#pragma once
+
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace fake {
+
+struct State {
+    bool held[int(Key::Count)] = {};
+    bool focused = true;
+    double cursor_x = 400, cursor_y = 300;
+    bool captured = false;
+    std::vector<int> pauses;  // every pause, in order
+    std::vector<std::pair<double, double>> cursor_sets;
+};
+
+State& state();
+void reset();
+inline void hold(Key k, bool down = true) {
+    state().held[int(k)] = down;
+}
+inline int paused_ms() {
+    int total = 0;
+    for (int p : state().pauses) total += p;
+    return total;
+}
+
+}  // namespace fake
