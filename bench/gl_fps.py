@@ -60,12 +60,17 @@ def main():
         if args.genome:
             shutil.copy(args.genome, os.path.join(work, "dna.vdna"))
         log = open(os.path.join(work, "fps.log"), "w")
+        launched = time.monotonic()
         prog = subprocess.Popen([os.path.abspath(args.binary)], cwd=work, env=env, stderr=log)
         time.sleep(1.5)
+        with open(os.path.join(work, "fps.log")) as f:
+            first = [float(l.split()[3]) for l in f if l.startswith("first frame at")]
         subprocess.run(["xdotool", "key", "space"], env=env, check=True)
         time.sleep(2.5)  # the reload and its settling passes
         start = os.path.getsize(os.path.join(work, "fps.log"))
         time.sleep(args.seconds)
+        with open("/proc/%d/status" % prog.pid) as f:
+            peak = [l.split()[1] for l in f if l.startswith("VmHWM")][0]
         prog.terminate()
         prog.wait()
         with open(os.path.join(work, "fps.log")) as f:
@@ -75,6 +80,9 @@ def main():
         cells = int(rows[-1][3]) if rows else 0
         print("cells %d  median %.1f fps  (per second: %s)" %
               (cells, statistics.median(rates), " ".join("%.1f" % r for r in rates)))
+        if first:
+            print("first frame %.0f ms after launch" % ((first[0] - launched) * 1000))
+        print("peak resident memory %d MB" % (int(peak) // 1024))
     finally:
         xvfb.terminate()
         shutil.rmtree(work, ignore_errors=True)

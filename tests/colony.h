@@ -2,7 +2,9 @@
 // the fuzz targets.
 #pragma once
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -75,5 +77,29 @@ inline std::string read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
+
+// Works inside a fresh scratch folder while it lives, since the program's files
+// have fixed names.
+class ScratchFolder {
+   public:
+    ScratchFolder() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "kelvaro-XXXXXX").string();
+        path_ = mkdtemp(tmpl.data());
+        old_ = std::filesystem::current_path();
+        std::filesystem::current_path(path_);
+    }
+    ~ScratchFolder() {
+        std::filesystem::current_path(old_);
+        std::error_code ec;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+   private:
+    std::filesystem::path path_, old_;
+};
 
 }  // namespace kt

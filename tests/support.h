@@ -12,27 +12,6 @@
 
 namespace kt {
 
-// Runs a test inside a fresh scratch folder, since the program's files have fixed names.
-class ScratchDir {
-   public:
-    ScratchDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "kelvaro-XXXXXX").string();
-        path_ = mkdtemp(tmpl.data());
-        old_ = std::filesystem::current_path();
-        std::filesystem::current_path(path_);
-    }
-    ~ScratchDir() {
-        std::filesystem::current_path(old_);
-        std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& path() const { return path_; }
-
-   private:
-    std::filesystem::path path_, old_;
-};
-
 class WorldTest : public ::testing::Test {
    protected:
     void SetUp() override { reset_world(); }
@@ -41,7 +20,7 @@ class WorldTest : public ::testing::Test {
 
 class FileTest : public WorldTest {
    protected:
-    ScratchDir dir_;
+    ScratchFolder dir_;
 };
 
 }  // namespace kt

@@ -7,6 +7,8 @@
 
 #include <GL/gl.h>
 
+#include <time.h>
+
 #include <chrono>
 #include <cstdio>
 
@@ -25,9 +27,20 @@ void render_frame() {
     plat_swap();
     plat_pause_ms(1);
 #ifdef KELVARO_FRAME_LOG
-    // Test builds only: frames per second and live cells, once a second.
+    // Test builds only: when the first frame was shown (on the monotonic clock,
+    // to compare with the launch time), then frames per second and live cells,
+    // once a second.
     static auto last = std::chrono::steady_clock::now();
     static int frames = 0;
+    if (frames == 0 && last.time_since_epoch().count() != 0) {
+        static bool first_shown = false;
+        if (!first_shown) {
+            timespec now_ts;
+            clock_gettime(CLOCK_MONOTONIC, &now_ts);
+            std::fprintf(stderr, "first frame at %.6f\n", now_ts.tv_sec + now_ts.tv_nsec * 1e-9);
+            first_shown = true;
+        }
+    }
     ++frames;
     const auto now = std::chrono::steady_clock::now();
     if (now - last >= std::chrono::seconds(1)) {

@@ -217,7 +217,12 @@ class WorkerPause {
 
 template <class Draw>
 void frame_cells(Draw&& draw) {
+    constexpr int kAhead = 8;  // cells in growth order lie all over the lattice
     for (int i = 0; i < Cells_count; ++i) {
+        if (i + kAhead < Cells_count) {
+            const TCells& next = Cells[i + kAhead];
+            prefetch_site(next.x, next.y, next.z);
+        }
         if (k_g) add_gravity(i);
         Get_type_Cell(i);
         cell_step(i);

@@ -45,12 +45,13 @@ void* worker_entry(void*) {
 
 void signal_add() {
     for (;;) {
+        // One pass: every cell in table order, updated in place. A park request
+        // stops the sweep at a cell boundary; the pass then goes on from there.
         int i3 = 0;
         for (;;) {
-            if (park_wanted.load(std::memory_order_relaxed) && !park_here()) return;
-            if (i3 >= cells_published()) break;
-            add_signal(i3);
-            ++i3;
+            i3 = signal_sweep(i3, park_wanted);
+            if (!park_wanted.load(std::memory_order_relaxed)) break;
+            if (!park_here()) return;
         }
         passes.fetch_add(1, std::memory_order_relaxed);
         if (i3 == 0) sched_yield();  // an empty colony: nothing to do, be polite

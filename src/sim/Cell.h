@@ -3,6 +3,7 @@
 // Nothing here knows about windows or GL.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
@@ -175,11 +176,33 @@ extern bool division_genes_present;
 void add_signal(int i);
 // True when some gene mutes channel cou for the type at cell i's site.
 bool signal_silencer(int i, int cou);
-// Channels muted for type t, one bit per channel.
-std::uint32_t silenced_channels(std::int32_t t);
+// Channels muted for type t, one bit per channel: for types 0..99 from a table
+// that genome_changed() derives; beyond it (unusual genomes) from a scan.
+extern std::uint32_t silenced_by_type[kTypes];
+std::uint32_t silenced_channels_scan(std::int32_t t);
+inline std::uint32_t silenced_channels(std::int32_t t) {
+    return t >= 0 && t < kTypes ? silenced_by_type[t] : silenced_channels_scan(t);
+}
+// Updates the cells from index `from` on, in table order, while the index is
+// below Cells_count (read afresh at every cell) and `stop` reads false; returns
+// the index it stopped at. The signal worker's inner loop: prefetches the sites
+// of the cells a few places ahead.
+int signal_sweep(int from, const std::atomic<bool>& stop);
 // `passes` full passes of add_signal over the colony in table order, with a
-// plain vectorised kernel; only while no other thread touches the field.
+// plain vectorised kernel; only while no other thread touches the field. Stops
+// early, with the same result, once a pass changes nothing.
 void settle_signal(int passes);
+
+// Asks for the cache lines that a frame's step of a cell at (x, y, z) reads:
+// its type, clamp state and levels. Any coordinate will do (it is clamped).
+[[gnu::always_inline]] inline void prefetch_site(int x, int y, int z) {
+    auto axis = [](int v) { return v < 0 ? 0 : v >= kAxis ? kAxis - 1 : v; };
+    x = axis(x), y = axis(y), z = axis(z);
+    __builtin_prefetch(&world[x][y][z]);
+    __builtin_prefetch(&world_clamp[x][y][z]);
+    __builtin_prefetch(&world_signal[x][y][z][0]);
+    __builtin_prefetch(&world_signal[x][y][z][16]);
+}
 
 // Level of channel c at site (x, y, z), 0 for a channel outside 0..19.
 inline std::int32_t level_at(int x, int y, int z, int c) {

@@ -58,24 +58,27 @@ int Get_type_Cell(int i) {
     const Site s = site_of(i);
     const std::int32_t& here = world[s.x][s.y][s.z];
     const int genes = DNA_Count;
-    // A draw whose value nobody reads is skipped by jumping the generator: once
-    // the site is no longer type 1, a gene can act only as a division gene, and
-    // only while division is on.
-    const bool may_divide = k_v == 1 && division_genes_present;
-    for (int k = 0; k < genes; ++k) {
-        if (!may_divide && here != 1) {
-            rng_skip(static_cast<std::uint32_t>(genes - k));
-            break;
-        }
-        const TDNA& g = DNA[k];
-        const std::uint32_t r = rng_next() % 10;
-        if (g.MPF == 1 && k_v == 1 && r == 4) {
-            if (g.Enhancer_count == 2)
-                new_cell2(i, g.Enhancer[0], g.Enhancer[1]);
-            else
-                new_cell3(i, g.Enhancer[0], g.Enhancer[1], g.Enhancer[2]);
-        } else if (here == 1) {
+    if (k_v != 1 || !division_genes_present) {
+        // No gene can divide, so no draw's value is ever looked at: the
+        // generator jumps over this cell's draws at once, and the genes can
+        // only switch a type-1 cell.
+        rng_skip(static_cast<std::uint32_t>(genes));
+        for (int k = 0; k < genes && here == 1; ++k) {
+            const TDNA& g = DNA[k];
             change_type_cell(i, 1, g.Exon[0], g.Enhancer[0], g.Enhancer[1]);
+        }
+    } else {
+        for (int k = 0; k < genes; ++k) {
+            const TDNA& g = DNA[k];
+            const std::uint32_t r = rng_next() % 10;
+            if (g.MPF == 1 && r == 4) {
+                if (g.Enhancer_count == 2)
+                    new_cell2(i, g.Enhancer[0], g.Enhancer[1]);
+                else
+                    new_cell3(i, g.Enhancer[0], g.Enhancer[1], g.Enhancer[2]);
+            } else if (here == 1) {
+                change_type_cell(i, 1, g.Exon[0], g.Enhancer[0], g.Enhancer[1]);
+            }
         }
     }
     Cells[i].type = here;

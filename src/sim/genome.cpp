@@ -6,15 +6,10 @@
 TDNA DNA[kMaxGenes];
 std::int32_t DNA_Count = 0;
 
-namespace {
-std::uint32_t g_silenced[kTypes];  // per type: channels muted by some gene
-}  // namespace
-
+std::uint32_t silenced_by_type[kTypes];
 bool division_genes_present = false;
 
-std::uint32_t silenced_channels(std::int32_t t) {
-    if (t >= 0 && t < kTypes) return g_silenced[t];
-    // Types beyond the tables come only from unusual genomes; scan for them.
+std::uint32_t silenced_channels_scan(std::int32_t t) {
     std::uint32_t bits = 0;
     for (int k = 0; k < DNA_Count; ++k) {
         const std::int32_t ch = DNA[k].Silencer[0];
@@ -25,14 +20,14 @@ std::uint32_t silenced_channels(std::int32_t t) {
 
 void genome_changed() {
     assert(signal_worker_quiet());
-    for (auto& bits : g_silenced) bits = 0;
+    for (auto& bits : silenced_by_type) bits = 0;
     division_genes_present = false;
     for (int k = 0; k < DNA_Count; ++k) {
         const TDNA& g = DNA[k];
         // Only the first Exon and the first Silencer entry count; a silencer
         // outside the channels mutes nothing.
         if (g.Exon[0] >= 0 && g.Exon[0] < kTypes && g.Silencer[0] >= 0 && g.Silencer[0] < kChannels)
-            g_silenced[g.Exon[0]] |= 1u << g.Silencer[0];
+            silenced_by_type[g.Exon[0]] |= 1u << g.Silencer[0];
         if (g.MPF == 1) division_genes_present = true;
     }
 }
