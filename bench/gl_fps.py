@@ -6,6 +6,7 @@ of the per-second frame rates it prints.
 
   gl_fps.py --binary build/kelvaro-framelog --cells N [--genome FILE] [--seconds S]
   gl_fps.py --binary build/kelvaro-framelog --colony FILE --genome FILE
+  gl_fps.py ... --overlay          (with the F1 overlay shown)
 
 With --cells N it writes a block of N cells (types 2..9 mixed, on the floor in
 front of the start camera).
@@ -42,6 +43,7 @@ def main():
     ap.add_argument("--colony")
     ap.add_argument("--genome")
     ap.add_argument("--seconds", type=float, default=8)
+    ap.add_argument("--overlay", action="store_true", help="show the overlay (F1) while measuring")
     args = ap.parse_args()
     work = tempfile.mkdtemp(prefix="kelvaro-fps-")
     read_fd, write_fd = os.pipe()
@@ -66,6 +68,8 @@ def main():
         with open(os.path.join(work, "fps.log")) as f:
             first = [float(l.split()[3]) for l in f if l.startswith("first frame at")]
         subprocess.run(["xdotool", "key", "space"], env=env, check=True)
+        if args.overlay:
+            subprocess.run(["xdotool", "key", "F1"], env=env, check=True)
         time.sleep(2.5)  # the reload and its settling passes
         start = os.path.getsize(os.path.join(work, "fps.log"))
         time.sleep(args.seconds)
@@ -77,9 +81,12 @@ def main():
             f.seek(start)
             rows = [line.split() for line in f if line.startswith("fps")]
         rates = [float(r[1]) for r in rows]
+        overlay = [float(r[5]) for r in rows if len(r) > 5]
         cells = int(rows[-1][3]) if rows else 0
         print("cells %d  median %.1f fps  (per second: %s)" %
               (cells, statistics.median(rates), " ".join("%.1f" % r for r in rates)))
+        if overlay:
+            print("overlay %.3f ms per frame (median)" % statistics.median(overlay))
         if first:
             print("first frame %.0f ms after launch" % ((first[0] - launched) * 1000))
         print("peak resident memory %d MB" % (int(peak) // 1024))

@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "view/infra.h"
+#include "view/overlay.h"
 
 #include <GL/gl.h>
 
@@ -14,6 +15,8 @@
 
 namespace {
 
+bool g_screenshot_wanted = false;
+
 constexpr WindowSpec kWindow = {1000, 600, "Kelvaro v0.24 https://kelvaro.example.org/", "TALVEN"};
 
 void render_frame() {
@@ -23,7 +26,27 @@ void render_frame() {
     Player_Move();
     ShowCells();
     if (show_map) ShowMaps();
+    int width = 0, height = 0;
+    plat_framebuffer_size(width, height);
+#ifdef KELVARO_FRAME_LOG
+    // The overlay's cost: its statistics always, its drawing while shown (the
+    // scene is finished first, so only the overlay's own drawing is counted).
+    if (show_overlay) glFinish();
+    const auto overlay_start = std::chrono::steady_clock::now();
+    overlay_frame(width, height);
+    if (show_overlay) glFinish();
+    static double overlay_ms = 0;
+    overlay_ms += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
+                                                            overlay_start)
+                      .count();
+#else
+    overlay_frame(width, height);
+#endif
     glPopMatrix();
+    if (g_screenshot_wanted) {
+        save_screenshot(width, height);  // the frame as shown, before the swap
+        g_screenshot_wanted = false;
+    }
     plat_swap();
     plat_pause_ms(1);
 #ifdef KELVARO_FRAME_LOG
@@ -45,7 +68,9 @@ void render_frame() {
     const auto now = std::chrono::steady_clock::now();
     if (now - last >= std::chrono::seconds(1)) {
         const double s = std::chrono::duration<double>(now - last).count();
-        std::fprintf(stderr, "fps %.2f cells %d\n", frames / s, Cells_count);
+        std::fprintf(stderr, "fps %.2f cells %d overlay_ms %.3f\n", frames / s, Cells_count,
+                     overlay_ms / frames);
+        overlay_ms = 0;
         frames = 0;
         last = now;
     }
@@ -55,7 +80,11 @@ void render_frame() {
 }  // namespace
 
 void plat_on_key_pressed(Key key) {
+    // Escape belongs to the window's events; F1 and F12 are ours, outside the
+    // polled key table, so they change nothing the table does.
     if (key == Key::Escape) toggle_mouse_look();
+    if (key == Key::F1) show_overlay = !show_overlay;
+    if (key == Key::F12) g_screenshot_wanted = true;
 }
 
 void plat_on_resize(int width, int height) {

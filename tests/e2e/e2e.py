@@ -6,7 +6,9 @@ by the files it writes, its window's properties and the pixels it draws.
 Usage: e2e.py --binary PATH --xprobe PATH [unittest arguments]
 """
 import argparse
+import glob
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -203,6 +205,30 @@ class Window(ProgramTest):
 
     def test_closing_the_window_ends_the_program_with_code_0(self):
         self.assertEqual(self.s.close(), 0)
+
+
+class Overlay(ProgramTest):
+    def test_f1_shows_the_overlay_and_a_second_f1_restores_the_view_exactly(self):
+        before = self.s.shot()
+        self.s.key("F1")
+        shown = wait_until("the overlay", lambda: (lambda img: img if img.data != before.data else None)(self.s.shot()))
+        # The panels darken the sky where they stand.
+        self.assertLess(shown.count(SKY), before.count(SKY) - 20000)
+        self.s.key("F1")
+        wait_until("the view restored pixel for pixel", lambda: self.s.shot().data == before.data)
+
+    def test_f12_saves_the_view_as_a_png(self):
+        self.s.key("F12")
+        names = wait_until("the PNG", lambda: glob.glob(self.s.path("kelvaro-*.png")))
+        self.assertEqual(len(names), 1)
+        self.assertRegex(os.path.basename(names[0]), r"^kelvaro-\d{6}\.png$")
+        png = Image(subprocess.run(["convert", names[0], "-depth", "8", "ppm:-"],
+                                   check=True, capture_output=True).stdout)
+        self.assertEqual((png.width, png.height), (1000, 600))
+        self.assertEqual(png.data[: 1000 * 600 * 3], self.s.shot().data[: 1000 * 600 * 3])
+        # No temporary file is left beside it.
+        self.assertEqual([n for n in os.listdir(self.s.dir) if n.startswith("kelvaro-")],
+                         [os.path.basename(names[0])])
 
 
 # A spread of cells of three colours on the floor, in view of the start camera.

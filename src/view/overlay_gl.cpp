@@ -1,0 +1,229 @@
+// The overlay drawn over the view with plain GL 1.x, and F12's screenshot.
+#include "overlay.h"
+
+#include "app/main.h"
+#include "view/infra.h"
+
+#include <GL/gl.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#include <stb/stb_easy_font.h>
+#pragma GCC diagnostic pop
+
+BOOLEAN show_overlay = 0;
+long frame_number = 0;
+
+namespace {
+
+constexpr float kTextScale = 1.5f;
+constexpr int kLine = 15;  // pixels between text lines at that scale
+constexpr int kTopTypes = 6;
+
+TypeCensus g_census;
+PopulationHistory g_history;
+RateMeter g_frame_rate, g_pass_rate;
+
+double now_s() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec + t.tv_nsec * 1e-9;
+}
+
+void text(float x, float y, const char* s, std::uint8_t r = 255, std::uint8_t g = 255,
+          std::uint8_t b = 255) {
+    static char quads[60000];  // stb_easy_font's vertices: x, y, z, colour; 64 bytes a quad
+    const int n = stb_easy_font_print(0, 0, const_cast<char*>(s), nullptr, quads, sizeof quads);
+    glColor3ub(r, g, b);
+    glPushMatrix();
+    glTranslatef(x, y, 0);
+    glScalef(kTextScale, kTextScale, 1);
+    glBegin(GL_QUADS);
+    for (int q = 0; q < n * 4; ++q) {
+        float v[2];
+        std::memcpy(v, quads + q * 16, sizeof v);
+        glVertex2f(v[0], v[1]);
+    }
+    glEnd();
+    glPopMatrix();
+}
+
+void rect(float x0, float y0, float x1, float y1) {
+    glBegin(GL_QUADS);
+    glVertex2f(x0, y0);
+    glVertex2f(x1, y0);
+    glVertex2f(x1, y1);
+    glVertex2f(x0, y1);
+    glEnd();
+}
+
+void panel(float x0, float y0, float x1, float y1) {
+    glColor4ub(0, 0, 0, 150);
+    rect(x0, y0, x1, y1);
+}
+
+// A type's colour for swatches and plot lines; types without one get grey.
+Rgb colour_of(int type) {
+    Rgb c;
+    if (type == TypeCensus::kOther || !type_color(type, c)) c = {128, 128, 128};
+    return c;
+}
+
+const char* on_off(int flag) { return flag ? "on" : "off"; }
+
+// The width the text takes on screen: the right edge of its last quad.
+float text_width(const char* s) {
+    static char quads[60000];
+    const int n = stb_easy_font_print(0, 0, const_cast<char*>(s), nullptr, quads, sizeof quads);
+    float right = 0;
+    for (int q = 0; q < n * 4; ++q) {
+        float x;
+        std::memcpy(&x, quads + q * 16, sizeof x);
+        right = std::max(right, x);
+    }
+    return kTextScale * right;
+}
+
+// A panel sized to its lines, at (x, y), or right-aligned to x when `right`.
+void text_panel(float x, float y, const char* const* lines, int n, bool right) {
+    float w = 0;
+    for (int k = 0; k < n; ++k) w = std::max(w, text_width(lines[k]));
+    if (right) x -= w + 12;
+    panel(x, y, x + w + 12, y + n * kLine + 8);
+    for (int k = 0; k < n; ++k) text(x + 6, y + 6 + k * kLine, lines[k], 235, 235, 235);
+}
+
+void draw_status(int top_types[], int shown) {
+    static char buf[4 + kTopTypes][128];
+    const char* lines[4 + kTopTypes];
+    std::snprintf(buf[0], sizeof buf[0], "Frame %ld    Cells %d / %d", frame_number, g_census.live,
+                  kMaxCells);
+    std::snprintf(buf[1], sizeof buf[1], "%.1f frames/s    %.1f signal passes/s",
+                  g_frame_rate.rate(), g_pass_rate.rate());
+    std::snprintf(buf[2], sizeof buf[2], "Division %s   Gravity %s   Type 1 %s   Axes %s",
+                  on_off(k_v), on_off(k_g), k_l ? "shown" : "hidden", on_off(show_map));
+    if (move_file)
+        std::snprintf(buf[3], sizeof buf[3], "Isolate on (type %d)    show_len %d", show_len,
+                      show_len);
+    else
+        std::snprintf(buf[3], sizeof buf[3], "Isolate off    show_len %d", show_len);
+    for (int k = 0; k < shown; ++k) {
+        const int t = top_types[k];
+        if (t == TypeCensus::kOther)
+            std::snprintf(buf[4 + k], sizeof buf[4 + k], "     other  %d", g_census.count[t]);
+        else
+            std::snprintf(buf[4 + k], sizeof buf[4 + k], "     type %d  %d", t, g_census.count[t]);
+    }
+    for (int k = 0; k < 4 + shown; ++k) lines[k] = buf[k];
+    text_panel(6, 6, lines, 4 + shown, false);
+    // A swatch in each type's colour in front of its count.
+    for (int k = 0; k < shown; ++k) {
+        const Rgb c = colour_of(top_types[k]);
+        glColor3ub(c.r, c.g, c.b);
+        const float y = 12 + (4 + k) * kLine;
+        rect(12, y + 1, 24, y + 11);
+    }
+}
+
+void draw_keys(int width) {
+    static const char* const kKeys[] = {
+        "W S A D  fly    mouse  look", "Esc  free or capture the cursor",
+        "Space  reload   P  save",     "V  division     G  gravity",
+        "Return  divide every cell",   "L  type 1       M  axes",
+        "0-9  isolate    keypad - +  show_len",
+        "F1  overlay     F12  screenshot",
+    };
+    text_panel(width - 6.0f, 6, kKeys, int(std::size(kKeys)), true);
+}
+
+// Live cells (white) and the most numerous types (their colours) over the last
+// frames, newest on the right, scaled to the highest count shown.
+void draw_plot(int height, int top_types[], int shown) {
+    const float x0 = 12, x1 = 12 + 420, y1 = height - 12.0f, y0 = y1 - 150;
+    panel(x0 - 6, y0 - 26, x1 + 6, y1 + 6);
+    const std::int32_t peak = std::max(1, g_history.peak_live());
+    char line[64];
+    std::snprintf(line, sizeof line, "Cells over the last %d frames (max %d)", g_history.size(),
+                  peak);
+    text(x0, y0 - 20, line, 230, 230, 230);
+    const int n = g_history.size();
+    if (n < 2) return;
+    const float step = (x1 - x0) / (PopulationHistory::kFrames - 1);
+    auto y_of = [&](std::int32_t v) { return y1 - (y1 - y0) * float(v) / float(peak); };
+    for (int k = shown - 1; k >= -1; --k) {
+        if (k >= 0) {
+            const Rgb c = colour_of(top_types[k]);
+            glColor3ub(c.r, c.g, c.b);
+        } else {
+            glColor3ub(255, 255, 255);
+        }
+        glBegin(GL_LINE_STRIP);
+        for (int age = n - 1; age >= 0; --age) {
+            const std::int32_t v = k >= 0 ? g_history.count(age, top_types[k]) : g_history.live(age);
+            glVertex2f(x1 - age * step, y_of(v));
+        }
+        glEnd();
+    }
+}
+
+void draw_overlay(int width, int height) {
+    // Screen space on top of everything, with the whole GL state saved: the
+    // next frame's cells may inherit the current colour, and the frame pass
+    // relies on the matrices and the depth test as it left them.
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width, height, 0, -1, 1);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_POINT_SMOOTH);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glLineWidth(1.5f);
+    int top_types[kTopTypes];
+    const int shown = g_census.top(kTopTypes, top_types);
+    draw_status(top_types, shown);
+    draw_keys(width);
+    draw_plot(height, top_types, shown);
+    glPopMatrix();
+    glPopAttrib();
+}
+
+}  // namespace
+
+void overlay_frame(int width, int height) {
+    ++frame_number;
+    const double t = now_s();
+    g_census.take();
+    g_history.record(g_census);
+    g_frame_rate.add(t, double(frame_number));
+    g_pass_rate.add(t, double(signal_worker_passes()));
+    if (show_overlay && width > 0 && height > 0) draw_overlay(width, height);
+}
+
+bool save_screenshot(int width, int height) {
+    if (width <= 0 || height <= 0) return false;
+    // Taken at the first screenshot (a user's action, not the simulation's) and kept.
+    static std::uint8_t* pixels = nullptr;
+    static int capacity = 0;
+    if (capacity < width * height * 3) {
+        delete[] pixels;
+        capacity = width * height * 3;
+        pixels = new std::uint8_t[capacity];
+    }
+    glPushAttrib(GL_PIXEL_MODE_BIT);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    glPopClientAttrib();
+    glPopAttrib();
+    char name[64];
+    std::snprintf(name, sizeof name, "kelvaro-%06ld.png", frame_number);
+    return write_png(name, width, height, pixels);
+}

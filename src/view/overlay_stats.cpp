@@ -1,0 +1,88 @@
+// The overlay's statistics and the PNG writer: no GL.
+#include "overlay.h"
+
+#include "app/main.h"
+
+#include <algorithm>
+
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#include <stb/stb_image_write.h>
+#pragma GCC diagnostic pop
+
+void TypeCensus::take() {
+    std::fill(std::begin(count), std::end(count), 0);
+    live = Cells_count;
+    for (int i = 0; i < live; ++i) {
+        const std::int32_t t = Cells[i].type;
+        ++count[t >= 0 && t < kTypes ? t : kOther];
+    }
+}
+
+int TypeCensus::top(int n, int* out) const {
+    int found = 0;
+    for (int t = 0; t <= kOther; ++t) {
+        if (count[t] == 0) continue;
+        // Insertion into the short list, most numerous first, earlier type on ties.
+        int at = std::min(found, n);
+        while (at > 0 && count[out[at - 1]] < count[t]) --at;
+        if (at >= n) continue;
+        for (int k = std::min(found, n - 1); k > at; --k) out[k] = out[k - 1];
+        out[at] = t;
+        found = std::min(found + 1, n);
+    }
+    return found;
+}
+
+void RateMeter::add(double time_s, double total) {
+    time_[head_] = time_s;
+    total_[head_] = total;
+    head_ = (head_ + 1) % kSamples;
+    size_ = std::min(size_ + 1, kSamples);
+}
+
+double RateMeter::rate() const {
+    if (size_ < 2) return 0;
+    const int newest = (head_ - 1 + kSamples) % kSamples;
+    // The oldest sample still inside the window (at least the one before the newest).
+    int oldest = (newest - 1 + kSamples) % kSamples;
+    for (int k = 2; k < size_; ++k) {
+        const int s = (newest - k + kSamples) % kSamples;
+        if (time_[newest] - time_[s] > window_) break;
+        oldest = s;
+    }
+    const double span = time_[newest] - time_[oldest];
+    return span > 0 ? (total_[newest] - total_[oldest]) / span : 0;
+}
+
+void PopulationHistory::record(const TypeCensus& census) {
+    live_[head_] = census.live;
+    std::copy(std::begin(census.count), std::end(census.count), count_[head_]);
+    head_ = (head_ + 1) % kFrames;
+    size_ = std::min(size_ + 1, kFrames);
+}
+
+std::int32_t PopulationHistory::peak_live() const {
+    std::int32_t peak = 0;
+    for (int a = 0; a < size_; ++a) peak = std::max(peak, live(a));
+    return peak;
+}
+
+namespace {
+void to_writer(void* context, void* data, int size) {
+    static_cast<AtomicFileWriter*>(context)->write(static_cast<const char*>(data), size);
+}
+}  // namespace
+
+bool write_png(const char* path, int width, int height, const std::uint8_t* rgb_bottom_up) {
+    AtomicFileWriter out(path);
+    if (!out.ok()) return false;
+    // The last row first: PNG rows run top-down.
+    const std::uint8_t* last_row = rgb_bottom_up + std::size_t(height - 1) * width * 3;
+    if (!stbi_write_png_to_func(to_writer, &out, width, height, 3, last_row, -width * 3))
+        return false;
+    return out.commit();
+}
