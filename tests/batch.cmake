@@ -32,3 +32,8 @@ kelvaro_batch_exit_test(batch_exit_unwritable_out unit 1 --frames 1 --out absent
 kelvaro_batch_exit_test(batch_exit_threaded threads 0
   --genome ${_batch_data}/genome.vdna --cells ${_batch_data}/colony.txt --frames 200
   --division --gravity --divide-all-at 50,100 --threaded --out batch-threaded.txt)
+# Reloads park and resume the live worker between frames; under ThreadSanitizer.
+kelvaro_batch_exit_test(batch_exit_threaded_reload threads 0
+  --genome ${_batch_data}/genome.vdna --cells ${_batch_data}/colony.txt --frames 120
+  --division --gravity --divide-all-at 10,50,90 --reload-every 40 --threaded
+  --out batch-threaded-reload.txt)

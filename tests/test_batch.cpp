@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch.h"
+#include "batch_run.h"
 
 using kt::FileTest;
 
@@ -18,29 +19,8 @@ const std::string kData = KELVARO_BATCH_DATA;
 const std::string kGenome = kData + "/genome.vdna";
 const std::string kColony = kData + "/colony.txt";
 
-struct Outcome {
-    int status;
-    std::string err;
-};
-
-// Runs the program in-process with standard error captured.
-Outcome batch(std::vector<std::string> args) {
-    args.insert(args.begin(), "kelvaro-batch");
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    char *err_text = nullptr, *out_text = nullptr;
-    std::size_t err_len = 0, out_len = 0;
-    std::FILE* err = open_memstream(&err_text, &err_len);
-    std::FILE* out = open_memstream(&out_text, &out_len);
-    const int status = batch_main(int(args.size()), argv.data(), out, err);
-    std::fclose(err);
-    std::fclose(out);
-    Outcome r{status, std::string(err_text, err_len)};
-    std::free(err_text);
-    std::free(out_text);
-    return r;
-}
+using kt::batch;
+using kt::Outcome;
 
 // A run of the fixed genome and colony, whose division genes fire.
 Outcome grow(const std::string& seed, std::vector<std::string> more) {
@@ -247,22 +227,23 @@ TEST_F(FileTest, SnapshotsComeEveryKFramesAndTheVtkParsesBackToTheColony) {
 
 TEST_F(FileTest, BadCommandLinesAndMissingInputsExitTwoWithOneLine) {
     kt::write_file("c.txt", "1 1 1 1\n");
+    kt::write_file("bin", std::string("1 1 1 1\n\0\x7f", 10));
     struct Case {
         std::vector<std::string> args;
         const char* names;
     } cases[] = {
         {{"--genome", "absent.vdna"}, "absent.vdna"},
-        {{"--cells", "absent.txt"}, "absent.txt"},
         {{"--cells", "."}, "'.'"},  // a folder is not a colony
+        {{"--genome", "."}, "not a regular file"},
+        {{"--cells", "bin"}, "binary data"},
+        {{"--reload-every", "0", "--cells", "c.txt"}, "--reload-every"},
+        {{"--reload-every", "2"}, "nothing to reload"},
         {{"--frames", "12x"}, "--frames"},
-        {{"--frames", "-1"}, "--frames"},
         {{"--divide-all-at", "3,,4", "--frames", "9"}, "--divide-all-at"},
-        {{"--divide-all-at", "0"}, "--divide-all-at"},
         {{"--frames=5", "--divide-all-at", "6"}, "frame 6"},
         {{"--frobnicate"}, "--frobnicate"},
         {{"--frames"}, "--frames"},
         {{"--snapshot-every", "5"}, "--snapshot-dir"},
-        {{"--snapshot-dir", "d"}, "--snapshot-every"},
         {{"--threaded", "--signal-passes", "2"}, "--threaded"},
         {{"c.txt"}, "c.txt"},  // a bare file name, as if --cells were forgotten
     };
@@ -273,24 +254,6 @@ TEST_F(FileTest, BadCommandLinesAndMissingInputsExitTwoWithOneLine) {
         EXPECT_NE(r.err.find(k.names), std::string::npos) << r.err;
         EXPECT_EQ(lines(r.err), 1) << r.err;
     }
-    EXPECT_FALSE(std::filesystem::exists("d"));
-}
-
-TEST_F(FileTest, AnOutputThatCannotBeWrittenExitsOneAndLeavesNoFile) {
-    // A missing folder is found before the run.
-    Outcome r = batch({"--frames", "2", "--quiet", "--out", "nowhere/o.txt"});
-    EXPECT_EQ(r.status, kExitOutput);
-    EXPECT_NE(r.err.find("nowhere/o.txt"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists("nowhere"));
-    // A folder under the output's name is found only at the rename, after the
-    // run: the folder stays, no temporary file is left, the other output is written.
-    std::filesystem::create_directory("taken");
-    r = batch({"--frames", "2", "--quiet", "--out", "taken", "--stats", "s.csv"});
-    EXPECT_EQ(r.status, kExitOutput);
-    EXPECT_EQ(lines(r.err), 1) << r.err;
-    EXPECT_TRUE(std::filesystem::is_empty("taken"));
-    EXPECT_EQ(read_csv("s.csv").size(), 4u);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 2);
 }
 
 TEST_F(FileTest, SkippedRecordsAreCountedOnOneLine) {
@@ -333,4 +296,99 @@ TEST_F(FileTest, ThreadedRunsStopTheWorkerBeforeWriting) {
     ASSERT_EQ(grow("1", {"--threaded", "--frames", "5", "--out", "o.txt"}).status, kExitOk);
     EXPECT_FALSE(signal_worker_running());
     EXPECT_EQ(read_cells("o.txt"), live_table());
+}
+
+TEST_F(FileTest, EmptyInputsRunWithAWarningAndUnreadableOnesExitTwo) {
+    kt::write_file("g.vdna", "");
+    kt::write_file("c.txt", "");
+    Outcome r = batch(
+        {"--genome", "g.vdna", "--cells", "c.txt", "--frames", "2", "--quiet", "--out", "o.txt"});
+    EXPECT_EQ(r.status, kExitOk);
+    EXPECT_EQ(r.err,
+              "kelvaro-batch: g.vdna: no genes; the run goes on without a genome\n"
+              "kelvaro-batch: c.txt: no cells; the run starts from an empty colony\n");
+    EXPECT_EQ(kt::read_file("o.txt"), "");
+
+    // Files the user may not read, in a child that drops root's privileges.
+    kt::set_mode(".", 0755);
+    kt::set_mode("g.vdna", 0);
+    kt::set_mode("c.txt", 0);
+    for (const char* option : {"--genome", "--cells"}) {
+        const char* path = option == std::string("--genome") ? "g.vdna" : "c.txt";
+        r = kt::batch_in_child({.unprivileged = true}, {option, path, "--frames", "1"});
+        if (r.status == kt::kNoFaultHere) GTEST_SKIP() << "cannot drop privileges to user 65534";
+        EXPECT_EQ(r.status, kExitUsage) << option;
+        EXPECT_EQ(r.err, std::string("kelvaro-batch: cannot read ") +
+                             (path[0] == 'g' ? "genome" : "cells") + " '" + path +
+                             "': Permission denied\n");
+    }
+}
+
+TEST_F(FileTest, OutputsThatCannotBeWrittenKeepThePreviousFiles) {
+    std::filesystem::create_directory("ro");
+    kt::write_file("ro/o.txt", "old colony\n");
+    kt::write_file("o.txt", "old colony\n");
+    kt::write_file("s.csv", "old stats\n");
+    kt::set_mode(".", 0755);
+    kt::set_mode("ro", 0555);
+    // A folder the user may not write is found before the first frame.
+    Outcome r = kt::batch_in_child({.unprivileged = true},
+                                   {"--frames", "1", "--quiet", "--out", "ro/o.txt"});
+    if (r.status == kt::kNoFaultHere) GTEST_SKIP() << "cannot drop privileges to user 65534";
+    EXPECT_EQ(r.status, kExitOutput);
+    EXPECT_EQ(r.err, "kelvaro-batch: cannot write 'ro/o.txt': Permission denied\n");
+    // A full disk shows only when the outputs are written: both are reported.
+    r = kt::batch_in_child({.file_size = 256},
+                           {"--genome", kGenome, "--cells", kColony, "--division", "--frames", "20",
+                            "--quiet", "--out", "o.txt", "--stats", "s.csv"});
+    EXPECT_EQ(r.status, kExitOutput);
+    EXPECT_EQ(r.err,
+              "kelvaro-batch: cannot write 'o.txt': File too large\n"
+              "kelvaro-batch: cannot write 's.csv': File too large\n");
+    EXPECT_EQ(kt::read_file("ro/o.txt"), "old colony\n");
+    EXPECT_EQ(kt::read_file("o.txt"), "old colony\n");
+    EXPECT_EQ(kt::read_file("s.csv"), "old stats\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 3);  // no temporary
+    // A folder under the output's name is found only at the rename, after the
+    // run: the folder stays empty, and the other output is written.
+    std::filesystem::create_directory("taken");
+    r = batch({"--frames", "2", "--quiet", "--out", "taken", "--stats", "s.csv"});
+    EXPECT_EQ(r.status, kExitOutput);
+    EXPECT_EQ(lines(r.err), 1) << r.err;
+    EXPECT_TRUE(std::filesystem::is_empty("taken"));
+    EXPECT_EQ(read_csv("s.csv").size(), 4u);
+}
+
+// --reload-every K does what the reload key does at the start of frames K, 2K...
+TEST_F(FileTest, ReloadEveryKIsTheReloadKeyAtFramesKAnd2K) {
+    ASSERT_EQ(
+        grow("9", {"--gravity", "--frames", "9", "--divide-all-at", "6", "--reload-every", "4"})
+            .status,
+        kExitOk);
+    const std::vector<Cell> table = live_table();
+    const auto types = copy_grid(world), heights = copy_grid(world_gravity);
+    const std::uint64_t rng = rng_state();
+
+    // The window program reloads its fixed file names.
+    kt::write_file(kGenomeFile, kt::read_file(kGenome));
+    kt::write_file(kCellFile, kt::read_file(kColony));
+    kt::reset_world();
+    init_infra();
+    load_dna_from(kGenome.c_str(), nullptr);
+    load_file_from(kColony.c_str(), kLoadShift);
+    k_v = k_g = 1;
+    rng_seed(9);
+    int before_reload = 0;
+    for (int frame = 1; frame <= 9; ++frame) {
+        settle_signal(1);
+        kReturn = frame == 6;
+        kSpace = frame % 4 == 0;
+        if (frame == 8) before_reload = Cells_count;
+        frame_pass();
+    }
+    EXPECT_GT(before_reload, 42 + 20);  // the colony grew, and the reload took it back
+    EXPECT_EQ(live_table(), table);
+    EXPECT_TRUE(copy_grid(world) == types);
+    EXPECT_TRUE(copy_grid(world_gravity) == heights);
+    EXPECT_EQ(rng_state(), rng);
 }

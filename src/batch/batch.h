@@ -33,6 +33,7 @@ struct BatchOptions {
     int signal_passes = 1;  // settling passes before each frame
     bool signal_passes_given = false;
     int shift = kLoadShift;  // added to x and y of every loaded cell
+    int reload_every = 0;    // 0: never; K: genome and colony reloaded before frames K, 2K, ...
     bool threaded = false;   // the live signal worker instead of the settling passes
     std::string out;         // final colony, cell-list format, unshifted
     std::string stats;       // per-frame CSV

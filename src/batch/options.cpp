@@ -22,6 +22,7 @@ enum Option : int {
     kOptSeed,
     kOptSignalPasses,
     kOptShift,
+    kOptReloadEvery,
     kOptThreaded,
     kOptOut,
     kOptStats,
@@ -42,6 +43,7 @@ const option kLongOptions[] = {
     {"seed", required_argument, nullptr, kOptSeed},
     {"signal-passes", required_argument, nullptr, kOptSignalPasses},
     {"shift", required_argument, nullptr, kOptShift},
+    {"reload-every", required_argument, nullptr, kOptReloadEvery},
     {"threaded", no_argument, nullptr, kOptThreaded},
     {"out", required_argument, nullptr, kOptOut},
     {"stats", required_argument, nullptr, kOptStats},
@@ -109,6 +111,10 @@ bool check_combination(BatchOptions& o, std::string& error) {
                                      : "--snapshot-dir needs --snapshot-every";
         return false;
     }
+    if (o.reload_every > 0 && o.genome.empty() && o.cells.empty()) {
+        error = "--reload-every needs --genome or --cells (there is nothing to reload)";
+        return false;
+    }
     if (o.threaded && o.signal_passes_given) {
         error = "--signal-passes and --threaded exclude each other (the worker settles the field)";
         return false;
@@ -165,6 +171,10 @@ ParseResult parse_batch_options(int argc, char** argv, BatchOptions& o, std::str
                 // Records that the shift moves off the lattice are skipped, so any
                 // larger shift could only empty the colony.
                 if (!int_option("shift", arg, -1000000, 1000000, o.shift, error))
+                    return ParseResult::kError;
+                break;
+            case kOptReloadEvery:
+                if (!int_option("reload-every", arg, 1, INT_MAX, o.reload_every, error))
                     return ParseResult::kError;
                 break;
             case kOptThreaded: o.threaded = true; break;
@@ -235,6 +245,10 @@ void print_batch_help(std::FILE* out) {
         "  --threaded            let the live signal worker settle the field instead,\n"
         "                        as the window program does; the result then depends on\n"
         "                        thread timing and is NOT reproducible\n"
+        "  --reload-every K      before frames K, 2K, ... reload the genome and the\n"
+        "                        colony from --genome and --cells (the seed cell without\n"
+        "                        --cells) with --shift, as the reload key does; the\n"
+        "                        random sequence and the switches carry on\n"
         "\n"
         "Outputs (each written under a temporary name and renamed when complete):\n"
         "  --out FILE            the final colony in the list.txt format, unshifted\n"
@@ -252,8 +266,11 @@ void print_batch_help(std::FILE* out) {
         "                        still appear)\n"
         "  -h, --help            this text\n"
         "\n"
+        "An empty genome or colony is run with a warning; a folder, an unreadable\n"
+        "file or a binary one (a NUL byte in its first 64 KiB) is refused.\n"
+        "\n"
         "Exit status: 0 success, 1 an output could not be written, 2 a bad option or\n"
-        "value or an input that cannot be read.\n",
+        "value or an input that cannot be read or is binary.\n",
         out);
 }
 

@@ -4,6 +4,7 @@
 // nothing and builds no strings.
 #include "batch.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,6 +42,10 @@ const char* unreadable_reason(const char* path) {
     struct stat info;
     if (stat(path, &info) != 0) return std::strerror(errno);
     if (!S_ISREG(info.st_mode)) return "not a regular file";
+    // The open's own complaint, such as a permission the user lacks.
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    close(fd);
     return "cannot be read";
 }
 
@@ -59,18 +64,83 @@ bool can_create(const char* path, int& saved_errno) {
 }
 
 void report_genome(std::FILE* err, const char* path, const GenomeLoadReport& r) {
+    if (r.genes == 0) {
+        // Valid (the run has no genes, as without --genome) but rarely meant.
+        std::fprintf(err, "%s: %s: no genes; the run goes on without a genome\n", kProgramName,
+                     path);
+        return;
+    }
     if (r.lines_dropped == 0 && r.tables_refused == 0) return;
     std::fprintf(err, "%s: %s: %d genes; skipped: lines_past_%d=%d glueds_signal_bad_type=%d\n",
                  kProgramName, path, r.genes, kMaxGenes, r.lines_dropped, r.tables_refused);
 }
 
 void report_cells(std::FILE* err, const char* path, const CellLoadReport& r) {
-    if (r.outside == 0 && r.bad_type == 0 && !r.table_full && !r.stopped_at_text) return;
+    if (r.outside == 0 && r.bad_type == 0 && !r.table_full && !r.stopped_at_text) {
+        // An empty colony is what --out writes for one, so it loads; but a run
+        // of nothing is worth a word.
+        if (r.loaded == 0)
+            std::fprintf(err, "%s: %s: no cells; the run starts from an empty colony\n",
+                         kProgramName, path);
+        return;
+    }
     std::fprintf(err,
                  "%s: %s: %d cells loaded; skipped: outside=%d bad_type=%d table_full=%d "
                  "stopped_at_text=%d\n",
                  kProgramName, path, r.loaded, r.outside, r.bad_type, int(r.table_full),
                  int(r.stopped_at_text));
+}
+
+// Binary data is what a mistyped path most often names (a program, an image,
+// a sparse file): a NUL byte in the first 64 KiB marks it, the test that grep
+// and git make. Neither loader could make a colony or a genome of it.
+constexpr int kBinaryProbe = 1 << 16;
+
+bool looks_binary(const char* path) {
+    FileReader in(path);
+    for (int n = 0; n < kBinaryProbe; ++n) {
+        const int c = in.get();
+        if (c < 0) return false;
+        if (c == 0) return true;
+    }
+    return false;
+}
+
+// Loads the genome, then the colony (the settling passes of the cell load obey
+// the genome's silencers), from the files on the command line or, without
+// --cells, the seed cell. The start of the run and every reload go through here;
+// only the first load checks for binary data and reports what was skipped, so
+// a reload prints nothing unless an input has become unreadable. Allocates
+// nothing on success. Returns the exit status.
+int load_inputs(const BatchOptions& o, std::FILE* err, int frame) {
+    const bool first = frame == 0;
+    char when[48] = "";
+    if (!first) std::snprintf(when, sizeof when, " for the reload before frame %d", frame);
+    for (const std::string* path : {&o.genome, &o.cells}) {
+        if (first && !path->empty() && looks_binary(path->c_str()))
+            return fail(err, kExitUsage, "cannot use %s '%s': binary data (a NUL byte)",
+                        path == &o.genome ? "genome" : "cells", path->c_str());
+    }
+    if (!o.genome.empty()) {
+        const GenomeLoadReport g = load_dna_from(o.genome.c_str(), nullptr);
+        if (!g.opened)
+            return fail(err, kExitUsage, "cannot read genome '%s'%s: %s", o.genome.c_str(), when,
+                        unreadable_reason(o.genome.c_str()));
+        if (first) report_genome(err, o.genome.c_str(), g);
+    }
+    if (!o.cells.empty()) {
+        const CellLoadReport c = load_file_from(o.cells.c_str(), o.shift);
+        if (!c.opened)
+            return fail(err, kExitUsage, "cannot read cells '%s'%s: %s", o.cells.c_str(), when,
+                        unreadable_reason(o.cells.c_str()));
+        if (first) report_cells(err, o.cells.c_str(), c);
+    } else {
+        // The start colony again, on a world cleared whole as a cell load clears it.
+        WorkerPause pause;
+        clear_grids(true);
+        Cells_Init();
+    }
+    return kExitOk;
 }
 
 // The line rewritten in place while the run goes on: at most four times a
@@ -151,6 +221,16 @@ RunResult run_frames(const BatchOptions& o, StatsTable* stats, std::FILE* err) {
     std::size_t next_divide = 0;
     const Clock::time_point start = Clock::now();
     for (int frame = 1; frame <= o.frames; ++frame) {
+        // The reload key's work, before the frame's passes: a divide-all of the
+        // same frame divides the reloaded colony rather than one about to go.
+        if (o.reload_every > 0 && frame % o.reload_every == 0) {
+            const int status = load_inputs(o, err, frame);
+            if (status != kExitOk) {
+                progress.finish();
+                result.status = status;
+                return result;
+            }
+        }
         // The field as the worker would have left it between two frames, but
         // the same on every run.
         if (!o.threaded) settle_signal(o.signal_passes);
@@ -186,23 +266,7 @@ int run_batch(const BatchOptions& o, std::FILE* err) {
     reset_to_program_start();
     init_infra();
 
-    // The genome first: the settling passes of the cell load obey its silencers.
-    if (!o.genome.empty()) {
-        const GenomeLoadReport g = load_dna_from(o.genome.c_str(), nullptr);
-        if (!g.opened)
-            return fail(err, kExitUsage, "cannot read genome '%s': %s", o.genome.c_str(),
-                        unreadable_reason(o.genome.c_str()));
-        report_genome(err, o.genome.c_str(), g);
-    }
-    if (!o.cells.empty()) {
-        const CellLoadReport c = load_file_from(o.cells.c_str(), o.shift);
-        if (!c.opened)
-            return fail(err, kExitUsage, "cannot read cells '%s': %s", o.cells.c_str(),
-                        unreadable_reason(o.cells.c_str()));
-        report_cells(err, o.cells.c_str(), c);
-    } else {
-        Cells_Init();
-    }
+    if (const int status = load_inputs(o, err, 0); status != kExitOk) return status;
 
     int saved_errno = 0;
     for (const std::string* path : {&o.out, &o.stats}) {
