@@ -2,6 +2,7 @@
 // the fuzz targets.
 #pragma once
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -33,6 +34,33 @@ inline int place(int type, int x, int y, int z) {
 inline void passes(int n) {
     for (int p = 0; p < n; ++p)
         for (int i = 0; i < Cells_count; ++i) add_signal(i);
+}
+
+using Site = std::array<int, 3>;
+
+// Cell i's site, for compact comparisons.
+inline Site site(int i) {
+    return {Cells[i].x, Cells[i].y, Cells[i].z};
+}
+
+// Fills the six face neighbours of (x, y, z) with cells of `type`, except the
+// sites listed and sites outside the interior.
+inline void surround(int type, int x, int y, int z, std::initializer_list<Site> free = {}) {
+    const Site n[6] = {{x - 1, y, z}, {x + 1, y, z}, {x, y - 1, z},
+                       {x, y + 1, z}, {x, y, z - 1}, {x, y, z + 1}};
+    for (const Site& v : n) {
+        bool keep_free = false;
+        for (const Site& f : free) keep_free |= f == v;
+        if (!keep_free && interior(v[0], v[1], v[2])) place(type, v[0], v[1], v[2]);
+    }
+}
+
+// The site (x, y, z) and its six face neighbours all hold clamp state v.
+inline bool star_clamped(int x, int y, int z, int v) {
+    return world_clamp[x][y][z] == v && world_clamp[x + 1][y][z] == v &&
+           world_clamp[x - 1][y][z] == v && world_clamp[x][y + 1][z] == v &&
+           world_clamp[x][y - 1][z] == v && world_clamp[x][y][z + 1] == v &&
+           world_clamp[x][y][z - 1] == v;
 }
 
 inline int level(int x, int y, int z, int c) {

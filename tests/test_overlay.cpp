@@ -69,8 +69,8 @@ TEST_F(WorldTest, HistoryKeepsTheLastFramesNewestFirst) {
 TEST_F(FileTest, PngHoldsThePixelsTopRowFirst) {
     // 3 x 2 pixels given bottom-up, as GL reads them.
     const std::uint8_t bottom_up[] = {
-        10, 20, 30,    40, 50, 60,    70, 80, 90,     // bottom row
-        255, 0, 0,     0, 255, 0,     0, 0, 255,      // top row
+        10,  20, 30, 40, 50,  60, 70, 80, 90,   // bottom row
+        255, 0,  0,  0,  255, 0,  0,  0,  255,  // top row
     };
     ASSERT_TRUE(write_png("shot.png", 3, 2, bottom_up));
     int w = 0, h = 0, n = 0;
@@ -78,7 +78,8 @@ TEST_F(FileTest, PngHoldsThePixelsTopRowFirst) {
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(w, 3);
     EXPECT_EQ(h, 2);
-    const std::uint8_t top_down[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30, 40, 50, 60, 70, 80, 90};
+    const std::uint8_t top_down[] = {255, 0,  0,  0,  255, 0,  0,  0,  255,
+                                     10,  20, 30, 40, 50,  60, 70, 80, 90};
     EXPECT_TRUE(std::equal(std::begin(top_down), std::end(top_down), p));
     stbi_image_free(p);
     // A path that cannot be written: false, and nothing left behind.

@@ -42,12 +42,6 @@ TEST_F(WorldTest, InitPlacesOneSeedOnACleanWorld) {
     EXPECT_EQ(world_gravity[30][30][30], 9);
 }
 
-TEST_F(WorldTest, SiteAddressingMatchesTheFlatLayout) {
-    EXPECT_EQ(&world[20][20][50] - &world[0][0][0], 820170);
-    EXPECT_EQ(&world_signal[1][2][3][4] - &world_signal[0][0][0][0],
-              816080 + 2 * 4040 + 3 * 20 + 4);
-}
-
 TEST_F(WorldTest, StartTables) {
     EXPECT_EQ(Glueds[0], 1);
     EXPECT_EQ(Glueds[1], 6);

@@ -36,9 +36,9 @@ void render_frame() {
     overlay_frame(width, height);
     if (show_overlay) glFinish();
     static double overlay_ms = 0;
-    overlay_ms += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                            overlay_start)
-                      .count();
+    overlay_ms +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - overlay_start)
+            .count();
 #else
     overlay_frame(width, height);
 #endif

@@ -28,12 +28,12 @@ struct TypeCensus {
 // signal passes done) with their times; the rate is the growth of the total
 // over the last `window` seconds.
 class RateMeter {
-public:
+   public:
     explicit RateMeter(double window_s = 1.0) : window_(window_s) {}
     void add(double time_s, double total);
     double rate() const;
 
-private:
+   private:
     static constexpr int kSamples = 512;
     double time_[kSamples] = {}, total_[kSamples] = {};
     int head_ = 0, size_ = 0;
@@ -42,7 +42,7 @@ private:
 
 // The census of the last kFrames frames, for the population plot.
 class PopulationHistory {
-public:
+   public:
     static constexpr int kFrames = 600;
     void record(const TypeCensus& census);
     int size() const { return size_; }
@@ -51,7 +51,7 @@ public:
     std::int32_t count(int age, int type) const { return count_[slot(age)][type]; }
     std::int32_t peak_live() const;
 
-private:
+   private:
     int slot(int age) const { return (head_ - 1 - age + kFrames) % kFrames; }
     std::int32_t live_[kFrames] = {};
     std::int32_t count_[kFrames][kTypes + 1] = {};

@@ -75,7 +75,9 @@ Rgb colour_of(int type) {
     return c;
 }
 
-const char* on_off(int flag) { return flag ? "on" : "off"; }
+const char* on_off(int flag) {
+    return flag ? "on" : "off";
+}
 
 // The width the text takes on screen: the right edge of its last quad.
 float text_width(const char* s) {
@@ -133,9 +135,12 @@ void draw_status(int top_types[], int shown) {
 
 void draw_keys(int width) {
     static const char* const kKeys[] = {
-        "W S A D  fly    mouse  look", "Esc  free or capture the cursor",
-        "Space  reload   P  save",     "V  division     G  gravity",
-        "Return  divide every cell",   "L  type 1       M  axes",
+        "W S A D  fly    mouse  look",
+        "Esc  free or capture the cursor",
+        "Space  reload   P  save",
+        "V  division     G  gravity",
+        "Return  divide every cell",
+        "L  type 1       M  axes",
         "0-9  isolate    keypad - +  show_len",
         "F1  overlay     F12  screenshot",
     };
@@ -165,7 +170,8 @@ void draw_plot(int height, int top_types[], int shown) {
         }
         glBegin(GL_LINE_STRIP);
         for (int age = n - 1; age >= 0; --age) {
-            const std::int32_t v = k >= 0 ? g_history.count(age, top_types[k]) : g_history.live(age);
+            const std::int32_t v =
+                k >= 0 ? g_history.count(age, top_types[k]) : g_history.live(age);
             glVertex2f(x1 - age * step, y_of(v));
         }
         glEnd();
