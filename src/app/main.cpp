@@ -17,7 +17,7 @@ namespace {
 
 bool g_screenshot_wanted = false;
 
-constexpr WindowSpec kWindow = {1000, 600, "Kelvaro v0.24 https://kelvaro.example.org/", "TALVEN"};
+constexpr WindowSetup kWindow = {1000, 600, "Kelvaro v0.24 https://kelvaro.example.org/", "TALVEN"};
 
 void render_frame() {
     glClearColor(0.6f, 0.8f, 1.0f, 0.0f);

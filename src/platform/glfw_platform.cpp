@@ -86,7 +86,7 @@ void plat_pause_ms(int ms) {
     }
 }
 
-bool plat_open(const WindowSpec& spec, const char*& why) {
+bool plat_open(const WindowSetup& setup, const char*& why) {
     glfwSetErrorCallback(on_error);
     if (!glfwInit()) {
         why = g_error;
@@ -100,9 +100,9 @@ bool plat_open(const WindowSpec& spec, const char*& why) {
     glfwWindowHint(GLFW_DEPTH_BITS, 16);
     glfwWindowHint(GLFW_STENCIL_BITS, 0);
     glfwWindowHint(GLFW_DOUBLEBUFFER, GLFW_TRUE);
-    glfwWindowHintString(GLFW_X11_CLASS_NAME, spec.wm_class);
-    glfwWindowHintString(GLFW_X11_INSTANCE_NAME, spec.wm_class);
-    g_window = glfwCreateWindow(spec.width, spec.height, spec.title, nullptr, nullptr);
+    glfwWindowHintString(GLFW_X11_CLASS_NAME, setup.wm_class);
+    glfwWindowHintString(GLFW_X11_INSTANCE_NAME, setup.wm_class);
+    g_window = glfwCreateWindow(setup.width, setup.height, setup.title, nullptr, nullptr);
     if (!g_window) {
         why = g_error;
         glfwTerminate();

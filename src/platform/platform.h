@@ -49,7 +49,7 @@ void plat_pause_ms(int ms);
 
 // ---- The window itself (the program's shell only) ----
 
-struct WindowSpec {
+struct WindowSetup {
     int width, height;
     const char* title;
     const char* wm_class;  // X11 class and instance name
@@ -57,7 +57,7 @@ struct WindowSpec {
 
 // Opens the window with a current double-buffered RGBA context (24 colour and
 // 16 depth bits). On failure returns false and describes why in `why`.
-bool plat_open(const WindowSpec& spec, const char*& why);
+bool plat_open(const WindowSetup& setup, const char*& why);
 void plat_close();
 // Handles every pending window event; events reach the shell through the
 // plat_on_* functions below.
