@@ -1,44 +1,29 @@
 // Division: a daughter of type 1 goes into the first free face neighbour in one
 // of four search orders; a cell with no free neighbour is marked pushed.
 #include "Cell.h"
+#include "faces.h"
 
 namespace {
 
-enum Dir { kZm, kXm, kYm, kYp, kXp, kZp };
-
 // The four orders are the one cycle z-1, x-1, y-1, y+1, x+1, z+1 entered at
 // its first, second, third and fourth element.
-constexpr Dir kOrder[4][6] = {
+constexpr Face kOrder[4][6] = {
     {kZm, kXm, kYm, kYp, kXp, kZp},
     {kXm, kYm, kYp, kXp, kZp, kZm},
     {kYm, kYp, kXp, kZp, kZm, kXm},
     {kYp, kXp, kZp, kZm, kXm, kYm},
 };
 
-// Bound tests on the parent's coordinates. The lower bound is 2, so no daughter
-// is ever born on layer 1; y-1 also needs y <= 199.
-bool daughter_site(Dir d, int x, int y, int z, int& nx, int& ny, int& nz) {
-    nx = x, ny = y, nz = z;
-    switch (d) {
-        case kZm: nz = z - 1; return z > 2;
-        case kXm: nx = x - 1; return x > 2;
-        case kYm: ny = y - 1; return y > 2 && y <= 199;
-        case kYp: ny = y + 1; return y <= 199;
-        case kXp: nx = x + 1; return x <= 199;
-        case kZp: nz = z + 1; return z <= 199;
-    }
-    return false;
-}
+// No daughter is ever born on layer 1 (the lowest coordinate is 2), and a
+// cell at y = 200 does not divide towards y-1.
+constexpr FaceBounds kDaughterBounds = {2, true};
 
-void divide_in_order(int i, const Dir (&order)[6]) {
+void divide_in_order(int i, const Face (&order)[6]) {
     const int x = Cells[i].x, y = Cells[i].y, z = Cells[i].z;
-    for (Dir d : order) {
-        int nx, ny, nz;
-        // The bound test comes before the grid read.
-        if (daughter_site(d, x, y, z, nx, ny, nz) && world[nx][ny][nz] == 0) {
-            add_cells(i, nx, ny, nz);
-            return;
-        }
+    int nx, ny, nz;
+    if (first_empty_face(order, x, y, z, kDaughterBounds, nx, ny, nz)) {
+        add_cells(i, nx, ny, nz);
+        return;
     }
     Cells[i].clamps = 2;
     world_clamp[x][y][z] = 2;

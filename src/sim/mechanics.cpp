@@ -1,47 +1,29 @@
 // Clamp field, adhesion, moves and the random walk of pushed cells.
 #include "Cell.h"
+#include "faces.h"
 
 #include <cassert>
 
 namespace {
 
-enum Dir { kZm, kXm, kYm, kXp, kYp, kZp };
-
 // Every walk tries the site below first and the site above last; in between
 // one horizontal direction, its opposite, then the other axis, + before -.
-constexpr Dir kWalkOrder[4][6] = {
+constexpr Face kWalkOrder[4][6] = {
     {kZm, kYp, kYm, kXp, kXm, kZp},
     {kZm, kXp, kXm, kYp, kYm, kZp},
     {kZm, kYm, kYp, kXp, kXm, kZp},
     {kZm, kXm, kXp, kYp, kYm, kZp},
 };
 
-// Bound tests of the walk on the cell's coordinates: the lower bound is 1, so a
-// cell can step onto layer 1 (division's lower bound is 2).
-bool step_site(Dir d, int x, int y, int z, int& nx, int& ny, int& nz) {
-    nx = x, ny = y, nz = z;
-    switch (d) {
-        case kZm: nz = z - 1; return z > 1;
-        case kXm: nx = x - 1; return x > 1;
-        case kYm: ny = y - 1; return y > 1;
-        case kXp: nx = x + 1; return x <= 199;
-        case kYp: ny = y + 1; return y <= 199;
-        case kZp: nz = z + 1; return z <= 199;
-    }
-    return false;
-}
+// A cell can step onto layer 1 (division's lowest coordinate is 2).
+constexpr FaceBounds kStepBounds = {1, false};
 
-void walk_in_order(int i, const Dir (&order)[6]) {
-    const int x = Cells[i].x, y = Cells[i].y, z = Cells[i].z;
-    for (Dir d : order) {
-        int nx, ny, nz;
-        if (step_site(d, x, y, z, nx, ny, nz) && world[nx][ny][nz] == 0) {
-            // Whatever Move_Cell decides, the attempt ends here.
-            Move_Cell(nx, ny, nz, i);
-            return;
-        }
-    }
-    set_clamp_cell(i, 2);  // boxed in: pass the push on to the neighbours
+void walk_in_order(int i, const Face (&order)[6]) {
+    int nx, ny, nz;
+    if (first_empty_face(order, Cells[i].x, Cells[i].y, Cells[i].z, kStepBounds, nx, ny, nz))
+        Move_Cell(nx, ny, nz, i);  // whatever it decides, the attempt ends here
+    else
+        set_clamp_cell(i, 2);  // boxed in: pass the push on to the neighbours
 }
 
 inline bool in_grid(int x, int y, int z) {
