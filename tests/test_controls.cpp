@@ -1,5 +1,5 @@
 // The control poll and the camera, against a scripted window system.
-#include <cmath>
+#include <tuple>
 
 #include "fake_platform.h"
 #include "support.h"
@@ -16,189 +16,144 @@ class Controls : public kt::WorldTest {
         fake::reset();
         init_infra();
         camera = {0, 0, 0, 90, 0};  // level, heading 0: forward is +y
-        W_S = 0;
         restart_mouse_look();
         Player_Move();  // consume the restart; the cursor sits at the anchor
         fake::reset();
     }
-    void poll_with(std::initializer_list<Key> keys) {
+    static void poll_with(const std::vector<Key>& keys) {
         for (Key k : keys) fake::hold(k);
         Player_Move();
         for (Key k : keys) fake::hold(k, false);
+    }
+    static void expect_camera(float x, float y, float z) {
+        EXPECT_NEAR(camera.x, x, 3e-8);  // under one float step at 0.7
+        EXPECT_NEAR(camera.y, y, 3e-8);
+        EXPECT_NEAR(camera.z, z, 3e-8);
     }
 };
 
 }  // namespace
 
-TEST_F(Controls, CameraStartsAboveTheOriginLookingDownAt30Degrees) {
-    EXPECT_EQ(kCameraAtStart.x, -1);
-    EXPECT_EQ(kCameraAtStart.y, -1);
-    EXPECT_EQ(kCameraAtStart.z, 30);
-    EXPECT_EQ(kCameraAtStart.Xrot, 30);
-    EXPECT_EQ(kCameraAtStart.Zrot, -90);
-    // The flags as init_infra leaves them.
-    kt::reset_world();
-    init_infra();
-    EXPECT_EQ(k_g, 0);
-    EXPECT_EQ(k_v, 0);
-    EXPECT_EQ(k_l, 1);
-    EXPECT_EQ(show_map, 1);
-    EXPECT_EQ(showmouse, 0);
-    EXPECT_EQ(move_file, 0);
-    EXPECT_EQ(show_len, 1);
+TEST_F(Controls, StartValues) {
+    const Tcamera& c = kCameraAtStart;
+    EXPECT_EQ(std::tuple(c.x, c.y, c.z, c.Xrot, c.Zrot), std::tuple(-1.f, -1.f, 30.f, 30.f, -90.f));
+    // The flags as init_infra leaves them (the set-up's poll held no key).
+    EXPECT_EQ((std::array<int, 7>{k_g, k_v, k_l, show_map, showmouse, move_file, show_len}),
+              (std::array<int, 7>{0, 0, 1, 1, 0, 0, 1}));
 }
 
 TEST_F(Controls, ForwardAndSideSteps) {
-    poll_with({Key::W});
-    EXPECT_FLOAT_EQ(camera.y, 0.4f);
-    EXPECT_NEAR(camera.x, 0, 1e-6);
-    EXPECT_NEAR(camera.z, 0, 1e-6);  // level: no vertical component
-
-    camera = {0, 0, 0, 90, 0};
-    poll_with({Key::W, Key::D});  // D wins: a pure step to the right
-    EXPECT_FLOAT_EQ(camera.x, 0.4f);
-    EXPECT_NEAR(camera.y, 0, 1e-6);
-    EXPECT_EQ(W_S, 0);
-
-    camera = {0, 0, 0, 45, 0};
-    poll_with({Key::A, Key::D});  // the quarter turns cancel: forward, horizontally
-    EXPECT_FLOAT_EQ(camera.y, 0.4f);
-    EXPECT_FLOAT_EQ(camera.z, 0);
-
-    camera = {0, 0, 0, 45, 0};
-    poll_with({Key::W, Key::S});  // S wins: backwards, with the vertical component
-    EXPECT_FLOAT_EQ(camera.y, -0.4f);
-    EXPECT_NEAR(camera.z, 0.4 * std::cos(kPi / 4), 1e-6);
-
-    camera = {0, 0, 10, 0, 0};  // looking straight down: W goes forward and down at once
-    poll_with({Key::W});
-    EXPECT_FLOAT_EQ(camera.y, 0.4f);
-    EXPECT_FLOAT_EQ(camera.z, 9.6f);
+    struct Case {
+        float y0, z0, pitch;
+        std::vector<Key> keys;
+        float x, y, z;
+        int w_s;
+    };
+    const Case cases[] = {
+        // The single-precision step: 0.3f + 0.4f in double rounds up (a double 0.4 gives 0.7f).
+        {0.3f, 0, 90, {Key::W}, 0, 0.70000005f, 0, 1},
+        {0, 0, 45, {Key::W, Key::D}, 0.4f, 0, 0, 0},             // D wins: a pure step right
+        {0, 0, 45, {Key::W, Key::A}, -0.4f, 0, 0, 0},            // A wins: a pure step left
+        {0, 0, 45, {Key::A, Key::D}, 0, 0.4f, 0, 0},             // the turns cancel: forward, level
+        {0, 0, 45, {Key::W, Key::S}, 0, -0.4f, 0.28284273f, 1},  // S wins: back, and up
+        {0, 10, 0, {Key::W}, 0, 0.4f, 9.6f, 1},     // looking straight down: forward and down
+        {0, 10, 180, {Key::S}, 0, -0.4f, 9.6f, 1},  // S looking straight up: back and down
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);  // the row
+        camera = {0, c.y0, c.z0, c.pitch, 0};
+        W_S = 0;
+        poll_with(c.keys);
+        expect_camera(c.x, c.y, c.z);
+        EXPECT_EQ(W_S, c.w_s);
+    }
 }
 
-TEST_F(Controls, MovementUsesTheHeadingBeforeThisFramesTurn) {
-    fake::state().cursor_x = 400 - 450;  // a 90 degree turn to the left
-    poll_with({Key::W});
-    EXPECT_FLOAT_EQ(camera.Zrot, 90);
-    EXPECT_FLOAT_EQ(camera.y, 0.4f);  // moved along the old heading
-    EXPECT_NEAR(camera.x, 0, 1e-6);
-}
-
-TEST_F(Controls, MouseLookTurnsOneDegreePerFivePixelsAndReanchors) {
+TEST_F(Controls, MouseLookTurnsOneDegreePerFivePixelsAfterTheMove) {
     fake::state().cursor_x = 410;
     fake::state().cursor_y = 290;
-    Player_Move();
-    EXPECT_FLOAT_EQ(camera.Zrot, 358);  // right lowers the heading (wrapped once)
-    EXPECT_FLOAT_EQ(camera.Xrot, 92);   // up raises the pitch
-    EXPECT_EQ(fake::state().cursor_x, 400);
-    EXPECT_EQ(fake::state().cursor_y, 300);
-    // At the anchor: no turn.
-    Player_Move();
-    EXPECT_FLOAT_EQ(camera.Zrot, 358);
-    // A free cursor (showmouse) neither turns the camera nor is moved.
-    showmouse = 1;
-    fake::state().cursor_x = 10;
-    fake::state().cursor_sets.clear();
-    Player_Move();
-    EXPECT_FLOAT_EQ(camera.Zrot, 358);
-    EXPECT_TRUE(fake::state().cursor_sets.empty());
+    poll_with({Key::W});
+    // Right lowers the heading (wrapped once), up raises the pitch.
+    EXPECT_EQ(std::pair(camera.Xrot, camera.Zrot), std::pair(92.f, 358.f));
+    expect_camera(0, 0.4f, 0);  // moved by the heading and pitch before the turn
+    EXPECT_EQ(std::pair(fake::state().cursor_x, fake::state().cursor_y), std::pair(400.0, 300.0));
 }
 
 TEST_F(Controls, RotationKeepsPitchAndCorrectsHeadingOnce) {
-    camera.Zrot = 10;
-    Camera_Rotation(0, -400);  // -390: one correction leaves it outside
-    EXPECT_FLOAT_EQ(camera.Zrot, -30);
-    camera.Zrot = 350;
-    Camera_Rotation(0, 10);  // 360 itself stays
-    EXPECT_FLOAT_EQ(camera.Zrot, 360);
-    Camera_Rotation(0, -360);  // 0 stays
-    EXPECT_FLOAT_EQ(camera.Zrot, 0);
+    // One correction each way: -390 stays outside, 360 and 0 stay.
+    for (auto [from, turn, to] :
+         {std::array<float, 3>{10, -400, -30}, {350, 20, 10}, {350, 10, 360}, {360, -360, 0}}) {
+        camera.Zrot = from;
+        Camera_Rotation(0, turn);
+        EXPECT_EQ(camera.Zrot, to) << from << " " << turn;
+    }
     Camera_Rotation(-500, 0);
-    EXPECT_FLOAT_EQ(camera.Xrot, 0);
+    const float lowest = camera.Xrot;
     Camera_Rotation(500, 0);
-    EXPECT_FLOAT_EQ(camera.Xrot, 180);
-    // The first mouse step brings the start heading of -90 into range.
+    EXPECT_EQ(std::pair(lowest, camera.Xrot), std::pair(0.f, 180.f));  // pitch clamped
+    // At the anchor the first poll turns nothing but brings the start heading into range.
     camera.Zrot = -90;
     Player_Move();
-    EXPECT_FLOAT_EQ(camera.Zrot, 270);
-}
-
-TEST_F(Controls, MouseLookRestartsWithoutAJump) {
-    // After the window regains the focus the cursor may be anywhere; the first
-    // poll only re-anchors it.
-    focus_changed(true);
-    fake::state().cursor_x = 900;
-    fake::state().cursor_y = 20;
-    Player_Move();
-    EXPECT_FLOAT_EQ(camera.Zrot, 0);
-    EXPECT_FLOAT_EQ(camera.Xrot, 90);
-    EXPECT_EQ(fake::state().cursor_x, 400);
-    // Then it turns again.
-    fake::state().cursor_x = 405;
-    Player_Move();
-    EXPECT_FLOAT_EQ(camera.Zrot, 359);
+    EXPECT_EQ(camera.Zrot, 270);
 }
 
 TEST_F(Controls, InTheBackgroundNothingIsReadOrMoved) {
     fake::state().focused = false;
     fake::state().cursor_x = 0;
     poll_with({Key::W, Key::G, Key::Space});
-    EXPECT_EQ(camera.y, 0);
-    EXPECT_EQ(k_g, 0);
-    EXPECT_EQ(kSpace, 0);
-    EXPECT_TRUE(fake::state().cursor_sets.empty());
-    EXPECT_TRUE(fake::state().pauses.empty());
+    EXPECT_EQ(std::tuple(camera.y, camera.Zrot, k_g, kSpace, fake::state().cursor_sets.size(),
+                         fake::state().pauses.size()),
+              std::tuple(0.f, 0.f, 0, 0, 0u, 0u));
 }
 
-TEST_F(Controls, TogglesAndTheirPauses) {
-    // L starts on: switching it off pauses 150 ms, on again 100 ms.
-    poll_with({Key::L});
-    EXPECT_EQ(k_l, 0);
-    poll_with({Key::L});
-    EXPECT_EQ(k_l, 1);
-    EXPECT_EQ(fake::state().pauses, (std::vector<int>{150, 100}));
+TEST_F(Controls, KeysAndTheirPauses) {
+    // Held at once, keys act in poll order: digits, M, L, P, G, V, Space, keypad
+    // minus and plus, Return. L starts on, the others off; L, P, G and V pause
+    // 150 ms switching off and 100 ms on, M 150 both ways, digits 150.
+    const auto flags = [] {
+        return std::array<int, 9>{move_file, show_map, k_l,      k_p,    k_g,
+                                  k_v,       kSpace,   show_len, kReturn};
+    };
+    poll_with({Key::Digit3, Key::Digit7, Key::M, Key::L, Key::P, Key::G, Key::V, Key::Space,
+               Key::KeypadPlus, Key::Return});
+    EXPECT_EQ(flags(), (std::array<int, 9>{7, 0, 0, 1, 1, 1, 1, 2, 1}));  // the highest digit wins
+    EXPECT_EQ(fake::state().pauses,
+              (std::vector<int>{150, 150, 150, 150, 100, 100, 100, 100, 100, 100}));
     fake::reset();
-    poll_with({Key::G});
-    poll_with({Key::V});
-    poll_with({Key::P});
-    EXPECT_EQ(k_g, 1);
-    EXPECT_EQ(k_v, 1);
-    EXPECT_EQ(k_p, 1);
-    EXPECT_EQ(fake::state().pauses, (std::vector<int>{100, 100, 100}));
-    fake::reset();
-    // M pauses 150 ms both ways; Space and Return 100 ms.
-    poll_with({Key::M});
-    poll_with({Key::M});
-    poll_with({Key::Space});
-    poll_with({Key::Return});
-    EXPECT_EQ(show_map, 1);
-    EXPECT_EQ(kSpace, 1);
-    EXPECT_EQ(kReturn, 1);
-    EXPECT_EQ(fake::state().pauses, (std::vector<int>{150, 150, 100, 100}));
+    poll_with({Key::Digit0, Key::M, Key::L, Key::P, Key::G, Key::V, Key::Space, Key::KeypadMinus,
+               Key::Return});
+    EXPECT_EQ(flags(), (std::array<int, 9>{0, 1, 1, 0, 0, 0, 0, 1, 0}));
+    EXPECT_EQ(fake::state().pauses,
+              (std::vector<int>{150, 150, 100, 150, 150, 150, 100, 100, 100}));
+    for (int f = 0; f < 150; ++f) poll_with({Key::KeypadPlus});
+    EXPECT_EQ(show_len, 151);  // no upper bound, past the types and the channels
+    for (int f = 0; f < 153; ++f) poll_with({Key::KeypadMinus});
+    EXPECT_EQ(show_len, -2);  // nor a lower one
 }
 
-TEST_F(Controls, DigitsAndKeypadSteps) {
-    poll_with({Key::Digit3, Key::Digit7});
-    EXPECT_EQ(move_file, 7);  // the highest held digit wins
-    EXPECT_EQ(fake::paused_ms(), 300);
-    poll_with({Key::Digit0});
-    EXPECT_EQ(move_file, 0);
-    for (int f = 0; f < 10; ++f) poll_with({Key::KeypadPlus});
-    EXPECT_EQ(show_len, 11);
-    for (int f = 0; f < 13; ++f) poll_with({Key::KeypadMinus});
-    EXPECT_EQ(show_len, -2);  // no lower bound
-}
-
-TEST_F(Controls, EscapeSwitchesBetweenMouseLookAndAFreeCursor) {
+TEST_F(Controls, EscapeFreesTheCursorAndMouseLookRestartsWithoutAJump) {
     toggle_mouse_look();
-    EXPECT_EQ(showmouse, 1);
-    EXPECT_FALSE(fake::state().captured);
-    EXPECT_EQ(fake::state().pauses, (std::vector<int>{100}));
-    fake::state().cursor_x = 30;
-    toggle_mouse_look();
-    EXPECT_EQ(showmouse, 0);
-    EXPECT_TRUE(fake::state().captured);
-    EXPECT_EQ(fake::state().cursor_x, 400);  // back at the anchor
+    EXPECT_EQ(std::pair(int(showmouse), fake::state().captured), std::pair(1, false));
+    fake::state().cursor_x = 10;  // a free cursor neither turns the camera nor is moved
     Player_Move();
-    EXPECT_FLOAT_EQ(camera.Zrot, 0);
+    EXPECT_EQ(std::tuple(camera.Zrot, fake::state().cursor_x, fake::state().cursor_sets.size()),
+              std::tuple(0.f, 10.0, 0u));
+    toggle_mouse_look();  // captured again, back at the anchor; 100 ms each way
+    EXPECT_EQ(std::tuple(int(showmouse), fake::state().captured, fake::state().cursor_x,
+                         fake::state().pauses),
+              std::tuple(0, true, 400.0, std::vector<int>{100, 100}));
+    // Whatever the cursor reports next, the first poll only re-anchors it.
+    fake::state().cursor_x = 30;
+    Player_Move();
+    EXPECT_EQ(camera.Zrot, 0);
+    // The focus regained with the cursor anywhere: the first poll turns nothing, then it turns.
+    focus_changed(true);
+    fake::state().cursor_x = 900;
+    fake::state().cursor_y = 20;
+    Player_Move();
+    EXPECT_EQ(std::tuple(camera.Xrot, camera.Zrot, fake::state().cursor_x),
+              std::tuple(90.f, 0.f, 400.0));
+    fake::state().cursor_x = 405;
+    Player_Move();
+    EXPECT_EQ(camera.Zrot, 359);
 }

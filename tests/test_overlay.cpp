@@ -14,27 +14,22 @@ using kt::FileTest;
 using kt::WorldTest;
 
 TEST_F(WorldTest, CensusCountsTypesAndRanksTheMostNumerous) {
-    for (int k = 0; k < 5; ++k) kt::place(3, 10 + k, 10, 10);
-    for (int k = 0; k < 2; ++k) kt::place(1, 10 + k, 20, 10);
-    for (int k = 0; k < 5; ++k) kt::place(2, 10 + k, 30, 10);
-    kt::place(150, 40, 40, 40);
-    kt::place(-7, 42, 40, 40);
+    for (int t : {3, 3, 3, 3, 3, 1, 1, 2, 2, 2, 2, 2, 150, -7})
+        kt::place(t, 10 + Cells_count, 9, 9);
     TypeCensus c;
-    c.take();
-    EXPECT_EQ(c.live, 14);
-    EXPECT_EQ(c.count[3], 5);
-    EXPECT_EQ(c.count[TypeCensus::kOther], 2);  // types beyond the tables share a bucket
-    int top[3];
-    ASSERT_EQ(c.top(3, top), 3);
-    EXPECT_EQ(top[0], 2);  // a tie goes to the lower type
-    EXPECT_EQ(top[1], 3);
-    EXPECT_EQ(top[2], 1);  // 2 cells of type 1 tie with the other bucket
-    int all[10];
-    EXPECT_EQ(c.top(10, all), 4);  // only types present
-    // An empty colony has no types.
-    publish_cells_count(0);
-    c.take();
-    EXPECT_EQ(c.top(3, top), 0);
+    const auto ranked = [&c](int n) {
+        c.take();
+        int top[10];
+        return std::vector<int>(top, top + c.top(n, top));
+    };
+    // Only the types present; a tie goes to the lower type, the other bucket last.
+    EXPECT_EQ(ranked(10), (std::vector{2, 3, 1, TypeCensus::kOther}));
+    EXPECT_EQ(ranked(3), (std::vector{2, 3, 1}));
+    // Types beyond the tables share a bucket.
+    EXPECT_EQ(std::tuple(c.live, c.count[1], c.count[2], c.count[3], c.count[TypeCensus::kOther]),
+              std::tuple(14, 2, 5, 5, 2));
+    publish_cells_count(0);  // an empty colony has no types
+    EXPECT_EQ(ranked(3), std::vector<int>{});
 }
 
 TEST(RateMeter, MeasuresOverASlidingWindow) {
@@ -52,18 +47,19 @@ TEST(RateMeter, MeasuresOverASlidingWindow) {
 }
 
 TEST_F(WorldTest, HistoryKeepsTheLastFramesNewestFirst) {
+    constexpr int kFrames = PopulationHistory::kFrames;
     PopulationHistory h;
     TypeCensus c;
-    for (int f = 1; f <= PopulationHistory::kFrames + 50; ++f) {
-        kt::place(f % 2 ? 5 : 6, 1 + f % 200, 1 + f / 200, 1);
+    for (int k = 0; k < kFrames + 50; ++k) kt::place(5 + k % 2, 1 + k % 200, 1 + k / 200, 1);
+    for (int f = 1; f <= kFrames + 51; ++f) {  // one more cell each frame, then only 10
+        publish_cells_count(f <= kFrames + 50 ? f : 10);
         c.take();
         h.record(c);
     }
-    EXPECT_EQ(h.size(), PopulationHistory::kFrames);
-    EXPECT_EQ(h.live(0), PopulationHistory::kFrames + 50);
-    EXPECT_EQ(h.live(PopulationHistory::kFrames - 1), 51);
-    EXPECT_EQ(h.count(0, 5) + h.count(0, 6), h.live(0));
-    EXPECT_EQ(h.peak_live(), PopulationHistory::kFrames + 50);
+    EXPECT_EQ(std::tuple(h.size(), h.live(0), h.live(1), h.live(kFrames - 1), h.peak_live()),
+              std::tuple(kFrames, 10, kFrames + 50, 52, kFrames + 50));
+    EXPECT_EQ(std::tuple(h.count(0, 5), h.count(0, 6), h.count(1, 5)),
+              std::tuple(5, 5, (kFrames + 50) / 2));
 }
 
 TEST_F(FileTest, PngHoldsThePixelsTopRowFirst) {
@@ -76,11 +72,10 @@ TEST_F(FileTest, PngHoldsThePixelsTopRowFirst) {
     int w = 0, h = 0, n = 0;
     std::uint8_t* p = stbi_load("shot.png", &w, &h, &n, 3);
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(w, 3);
-    EXPECT_EQ(h, 2);
-    const std::uint8_t top_down[] = {255, 0,  0,  0,  255, 0,  0,  0,  255,
-                                     10,  20, 30, 40, 50,  60, 70, 80, 90};
-    EXPECT_TRUE(std::equal(std::begin(top_down), std::end(top_down), p));
+    EXPECT_EQ(std::pair(w, h), std::pair(3, 2));
+    // Rows flipped: the top row first.
+    EXPECT_TRUE(std::equal(bottom_up + 9, bottom_up + 18, p) &&
+                std::equal(bottom_up, bottom_up + 9, p + 9));
     stbi_image_free(p);
     // A path that cannot be written: false, and nothing left behind.
     EXPECT_FALSE(write_png("no/such/folder/shot.png", 3, 2, bottom_up));

@@ -6,6 +6,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -24,13 +25,7 @@ inline const char* input_as_file(const std::uint8_t* data, std::size_t size) {
         if (fd < 0) __builtin_trap();
         std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
     }
-    if (ftruncate(fd, 0) != 0) __builtin_trap();
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = pwrite(fd, data + done, size - done, off_t(done));
-        if (n <= 0) __builtin_trap();
-        done += std::size_t(n);
-    }
+    if (ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != ssize_t(size)) __builtin_trap();
     return path;
 }
 
@@ -39,23 +34,22 @@ inline const char* input_as_file(const std::uint8_t* data, std::size_t size) {
 // box's 6 x 6 x 6 sites, whatever the genome makes it do.
 inline constexpr int kBoxLow = 2, kBoxHigh = 9;  // walls; the inside is 3..8
 
+inline bool inside_box(int x, int y, int z) {
+    return std::min({x, y, z}) > kBoxLow && std::max({x, y, z}) < kBoxHigh;
+}
+inline bool inside_box(const TCells& c) {
+    return inside_box(c.x, c.y, c.z);
+}
+
 inline void walled_colony() {
     for (int x = kBoxLow; x <= kBoxHigh; ++x)
         for (int y = kBoxLow; y <= kBoxHigh; ++y)
-            for (int z = kBoxLow; z <= kBoxHigh; ++z) {
-                const bool wall = x == kBoxLow || x == kBoxHigh || y == kBoxLow || y == kBoxHigh ||
-                                  z == kBoxLow || z == kBoxHigh;
-                if (wall) world[x][y][z] = 99;
-            }
+            for (int z = kBoxLow; z <= kBoxHigh; ++z)
+                if (!inside_box(x, y, z)) world[x][y][z] = 99;
     // Two emitters and undifferentiated cells between them.
     place(2, 3, 3, 3);
     place(3, 8, 8, 8);
     for (int x = 4; x <= 7; ++x) place(1, x, 5, 5);
-}
-
-inline bool inside_box(const TCells& c) {
-    return c.x > kBoxLow && c.x < kBoxHigh && c.y > kBoxLow && c.y < kBoxHigh && c.z > kBoxLow &&
-           c.z < kBoxHigh;
 }
 
 // Every live record lies on the lattice and the count within the table.
