@@ -101,7 +101,9 @@ TEST_F(FileTest, OneLineOfGigabytesLoadsInBoundedTime) {
     ASSERT_TRUE(fd >= 0 && ftruncate(fd, kSparseBytes) == 0);
     const std::string sparse = "/proc/self/fd/" + std::to_string(fd);
     kt::write_file("digits", std::string(kDigitBytes, '7'));
-    for (const auto& [path, bytes] : {std::pair{sparse, kSparseBytes}, {"digits", kDigitBytes}}) {
+    for (const auto& input : {std::pair{sparse, kSparseBytes}, {"digits", kDigitBytes}}) {
+        const std::string& path = input.first;  // named apart: clang 14 cannot capture bindings
+        const long long bytes = input.second;
         // The genome loader reads every byte: each 19 999-byte chunk is a gene
         // line of its own, and the table keeps the first 200. The cell loader
         // stops at the first NUL, or after one endless number.
