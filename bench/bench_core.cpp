@@ -48,7 +48,7 @@ void colony(int cells, int genes, Order order, bool undifferentiated = false) {
     for (int i = 0; i < Cells_count; ++i) {
         Cells[i].type =
             undifferentiated ? 1 : 2 + (Cells[i].x * 7 + Cells[i].y * 3 + Cells[i].z) % 8;
-        Put_to_World(&Cells[i]);
+        put_to_world(&Cells[i]);
     }
     genome_of(genes);
     settle_signal(3);
@@ -107,8 +107,8 @@ BENCHMARK(BM_SignalReference)
 void BM_Reload(benchmark::State& state) {
     kt::ScratchFolder dir;
     colony(200000, 20, Order(state.range(0)));
-    save_file();
-    for (auto _ : state) load_file_from(kCellFile, 0);
+    save_cell_list();
+    for (auto _ : state) load_cell_list_from(kCellFile, 0);
     state.counters["cells"] = Cells_count;
 }
 BENCHMARK(BM_Reload)->ArgName("order")->Arg(kLattice)->Arg(kGrowth)->Unit(benchmark::kMillisecond);
@@ -130,7 +130,7 @@ BENCHMARK(BM_SettlePass)
 // undifferentiated colony is the worst case: every gene is tested on every cell.
 void BM_FramePass(benchmark::State& state) {
     colony(200000, int(state.range(1)), Order(state.range(0)), state.range(2) != 0);
-    init_infra();
+    init_view_flags();
     for (auto _ : state) frame_pass();
     state.SetItemsProcessed(state.iterations() * Cells_count);
 }
@@ -149,7 +149,7 @@ void BM_GeneExpression(benchmark::State& state) {
     k_v = 1;
     const int n = Cells_count;
     for (auto _ : state)
-        for (int i = 0; i < n; ++i) Get_type_Cell(i);
+        for (int i = 0; i < n; ++i) express_genes(i);
     state.SetItemsProcessed(state.iterations() * n * std::max(genes, 1));
     k_v = 0;
 }

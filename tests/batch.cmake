@@ -3,7 +3,7 @@
 if(NOT KELVARO_SANITIZE STREQUAL "thread")
   add_executable(kelvaro_batch_tests test_batch.cpp)
   target_link_libraries(kelvaro_batch_tests PRIVATE
-    kelvaro_batch_lib GTest::gtest GTest::gtest_main)
+    kelvaro_batch_lib kelvaro_view GTest::gtest GTest::gtest_main)
   target_compile_definitions(kelvaro_batch_tests PRIVATE
     KELVARO_BATCH_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data/batch")
   gtest_discover_tests(kelvaro_batch_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)

@@ -10,9 +10,15 @@
 #include <iterator>
 #include <string>
 
-#include "app/main.h"
-#include "sim/Cell.h"
-#include "view/infra.h"
+#include "app/cell_list.h"
+#include "app/files.h"
+#include "app/frame_pass.h"
+#include "app/genome_file.h"
+#include "sim/simulation.h"
+#include "view/camera.h"
+#include "view/cell_drawing.h"
+#include "view/controls.h"
+#include "view/flags.h"
 
 namespace kt {
 
@@ -20,20 +26,22 @@ namespace kt {
 // genome, start tables, flags at zero, the default random sequence.
 inline void reset_world() {
     reset_to_program_start();
+    k_l = show_map = showmouse = 0;
+    show_len = move_file = 0;
 }
 
 // Appends a cell without computing its levels; returns its index.
 inline int place(int type, int x, int y, int z) {
     const int n = Cells_count;
     Cells[n] = TCells{x, y, z, type, 0};
-    Put_to_World(&Cells[n]);
+    put_to_world(&Cells[n]);
     publish_cells_count(n + 1);
     return n;
 }
 
 inline void passes(int n) {
     for (int p = 0; p < n; ++p)
-        for (int i = 0; i < Cells_count; ++i) add_signal(i);
+        for (int i = 0; i < Cells_count; ++i) update_cell_signal(i);
 }
 
 using Site = std::array<int, 3>;

@@ -16,6 +16,13 @@ void reset() {
 bool plat_key_held(Key key) {
     return fake::state().held[int(key)];
 }
+bool plat_next_press(Key& key) {
+    auto& q = fake::state().presses;
+    if (q.empty()) return false;
+    key = q.front();
+    q.erase(q.begin());
+    return true;
+}
 bool plat_focused() {
     return fake::state().focused;
 }

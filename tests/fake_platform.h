@@ -15,12 +15,16 @@ struct State {
     bool captured = false;
     std::vector<int> pauses;  // every pause, in order
     std::vector<std::pair<double, double>> cursor_sets;
+    std::vector<Key> presses;  // queued presses, oldest first
 };
 
 State& state();
 void reset();
 inline void hold(Key k, bool down = true) {
     state().held[int(k)] = down;
+}
+inline void press(Key k) {
+    state().presses.push_back(k);
 }
 inline int paused_ms() {
     int total = 0;

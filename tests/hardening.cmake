@@ -7,14 +7,14 @@ option(KELVARO_FUZZ "Build the libFuzzer targets fuzz_genome and fuzz_cells (cla
 if(NOT KELVARO_SANITIZE STREQUAL "thread")
   add_executable(kelvaro_hardening_tests test_hardening.cpp)
   target_link_libraries(kelvaro_hardening_tests PRIVATE
-    kelvaro_batch_lib GTest::gtest GTest::gtest_main)
+    kelvaro_batch_lib kelvaro_view GTest::gtest GTest::gtest_main)
   gtest_discover_tests(kelvaro_hardening_tests DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS unit TIMEOUT 900)
 endif()
 
 if(KELVARO_SANITIZE STREQUAL "" AND NOT KELVARO_FUZZ)
   add_executable(kelvaro_no_alloc_tests test_no_alloc.cpp)
-  target_link_libraries(kelvaro_no_alloc_tests PRIVATE kelvaro_core GTest::gtest GTest::gtest_main)
+  target_link_libraries(kelvaro_no_alloc_tests PRIVATE kelvaro_view GTest::gtest GTest::gtest_main)
   gtest_discover_tests(kelvaro_no_alloc_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 endif()
 
@@ -29,13 +29,15 @@ if(KELVARO_FUZZ)
                          -fno-omit-frame-pointer -g)
   # The core carries the coverage counters too, so that the fuzzer is guided by
   # the loaders' branches; everything that links it gets the sanitizer runtimes.
-  target_compile_options(kelvaro_core PRIVATE -fsanitize=fuzzer-no-link ${kelvaro_fuzz_flags})
-  target_link_options(kelvaro_core INTERFACE -fsanitize=address,undefined)
+  foreach(layer kelvaro_sim kelvaro_app kelvaro_view)
+    target_compile_options(${layer} PRIVATE -fsanitize=fuzzer-no-link ${kelvaro_fuzz_flags})
+    target_link_options(${layer} INTERFACE -fsanitize=address,undefined)
+  endforeach()
   foreach(loader genome cells)
     add_executable(fuzz_${loader} fuzz/fuzz_${loader}.cpp)
     target_include_directories(fuzz_${loader} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     target_compile_options(fuzz_${loader} PRIVATE -fsanitize=fuzzer ${kelvaro_fuzz_flags})
     target_link_options(fuzz_${loader} PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_libraries(fuzz_${loader} PRIVATE kelvaro_core)
+    target_link_libraries(fuzz_${loader} PRIVATE kelvaro_view)
   endforeach()
 endif()

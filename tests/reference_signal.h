@@ -3,7 +3,7 @@
 // measured against and must agree with, level for level.
 #pragma once
 
-#include "sim/Cell.h"
+#include "sim/simulation.h"
 
 namespace kt {
 
@@ -21,7 +21,7 @@ inline void reference_add_signal(int i) {
             if (v > init_signal) init_signal = v;
         s[n] = init_signal;
         if (s[n] > 0) s[n] -= 1;
-        if (signal_silencer(i, n)) s[n] = 0;
+        if (channel_silenced_at_cell(i, n)) s[n] = 0;
     }
     // The cell's own emission, on its own channel only (a type without a
     // channel emits nothing).

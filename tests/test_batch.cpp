@@ -129,9 +129,9 @@ TEST_F(FileTest, FramesMatchTheWindowProgramsFramePass) {
         const State run = state();
 
         kt::reset_world();
-        init_infra();
-        load_dna_from(kGenome.c_str(), nullptr);
-        load_file_from(kColony.c_str(), kLoadShift);
+        init_view_flags();
+        load_genome_from(kGenome.c_str(), nullptr);
+        load_cell_list_from(kColony.c_str(), kLoadShift);
         k_v = k_g = 1;
         rng_seed(5);
         NoSink sink;
@@ -140,7 +140,7 @@ TEST_F(FileTest, FramesMatchTheWindowProgramsFramePass) {
             settle_signal(reload ? 1 : 0);
             kReturn = frame == 6;
             kSpace = reload && frame % reload == 0;
-            show_cells_with(sink);
+            draw_frame_pass_with(sink);
             most = std::max(most, int(Cells_count));
         }
         // The colony grew, so that the comparison means something.
@@ -215,14 +215,14 @@ TEST_F(FileTest, LoadsApplyTheShiftCountSkippedRecordsAndWarnAboutEmptyInputs) {
     Outcome r = load({"--cells", "c.txt"});
     EXPECT_EQ(r.status, kExitOk);
     EXPECT_EQ(r.err,
-              "kelvaro-batch: c.txt: 2 cells loaded; skipped: outside=2 bad_type=1 "
+              "kelvaro-batch: c.txt: 3 cells loaded; skipped: outside=2 "
               "table_full=0 stopped_at_text=1\n");
-    EXPECT_EQ(kt::read_file("o.txt"), "1 45 45 5\n1 45 46 7\n");
+    EXPECT_EQ(kt::read_file("o.txt"), "1 45 45 5\n150 45 45 6\n1 45 46 7\n");
     // Loaded again unshifted, the saved colony comes back where it was, silently.
     std::filesystem::rename("o.txt", "c.txt");
     r = load({"--cells", "c.txt", "--shift", "0"});
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(kt::read_file("o.txt"), "1 45 45 5\n1 45 46 7\n");
+    EXPECT_EQ(kt::read_file("o.txt"), "1 45 45 5\n150 45 45 6\n1 45 46 7\n");
     // Empty inputs: a warning each, and the run goes on.
     kt::write_file("g.vdna", "");
     kt::write_file("c.txt", "");

@@ -14,15 +14,15 @@ class Controls : public kt::WorldTest {
     void SetUp() override {
         kt::WorldTest::SetUp();
         fake::reset();
-        init_infra();
+        init_view_flags();
         camera = {0, 0, 0, 90, 0};  // level, heading 0: forward is +y
         restart_mouse_look();
-        Player_Move();  // consume the restart; the cursor sits at the anchor
+        poll_controls();  // consume the restart; the cursor sits at the anchor
         fake::reset();
     }
     static void poll_with(const std::vector<Key>& keys) {
         for (Key k : keys) fake::hold(k);
-        Player_Move();
+        poll_controls();
         for (Key k : keys) fake::hold(k, false);
     }
     static void expect_camera(float x, float y, float z) {
@@ -37,7 +37,7 @@ class Controls : public kt::WorldTest {
 TEST_F(Controls, StartValues) {
     const Tcamera& c = kCameraAtStart;
     EXPECT_EQ(std::tuple(c.x, c.y, c.z, c.Xrot, c.Zrot), std::tuple(-1.f, -1.f, 30.f, 30.f, -90.f));
-    // The flags as init_infra leaves them (the set-up's poll held no key).
+    // The flags as init_view_flags leaves them (the set-up's poll held no key).
     EXPECT_EQ((std::array<int, 7>{k_g, k_v, k_l, show_map, showmouse, move_file, show_len}),
               (std::array<int, 7>{0, 0, 1, 1, 0, 0, 1}));
 }
@@ -93,7 +93,7 @@ TEST_F(Controls, RotationKeepsPitchAndCorrectsHeadingOnce) {
     EXPECT_EQ(std::pair(lowest, camera.Xrot), std::pair(0.f, 180.f));  // pitch clamped
     // At the anchor the first poll turns nothing but brings the start heading into range.
     camera.Zrot = -90;
-    Player_Move();
+    poll_controls();
     EXPECT_EQ(camera.Zrot, 270);
 }
 
@@ -135,7 +135,7 @@ TEST_F(Controls, EscapeFreesTheCursorAndMouseLookRestartsWithoutAJump) {
     toggle_mouse_look();
     EXPECT_EQ(std::pair(int(showmouse), fake::state().captured), std::pair(1, false));
     fake::state().cursor_x = 10;  // a free cursor neither turns the camera nor is moved
-    Player_Move();
+    poll_controls();
     EXPECT_EQ(std::tuple(camera.Zrot, fake::state().cursor_x, fake::state().cursor_sets.size()),
               std::tuple(0.f, 10.0, 0u));
     toggle_mouse_look();  // captured again, back at the anchor; 100 ms each way
@@ -144,16 +144,16 @@ TEST_F(Controls, EscapeFreesTheCursorAndMouseLookRestartsWithoutAJump) {
               std::tuple(0, true, 400.0, std::vector<int>{100, 100}));
     // Whatever the cursor reports next, the first poll only re-anchors it.
     fake::state().cursor_x = 30;
-    Player_Move();
+    poll_controls();
     EXPECT_EQ(camera.Zrot, 0);
     // The focus regained with the cursor anywhere: the first poll turns nothing, then it turns.
     focus_changed(true);
     fake::state().cursor_x = 900;
     fake::state().cursor_y = 20;
-    Player_Move();
+    poll_controls();
     EXPECT_EQ(std::tuple(camera.Xrot, camera.Zrot, fake::state().cursor_x),
               std::tuple(90.f, 0.f, 400.0));
     fake::state().cursor_x = 405;
-    Player_Move();
+    poll_controls();
     EXPECT_EQ(camera.Zrot, 359);
 }

@@ -11,9 +11,6 @@ Site daughter() {
     return site(Cells_count - 1);
 }
 
-void (*const kVariant[4])(int) = {translation_finde1, translation_finde2, translation_finde3,
-                                  translation_finde4};
-
 }  // namespace
 
 TEST_F(WorldTest, EachVariantTakesItsFirstFreeNeighbour) {
@@ -21,7 +18,7 @@ TEST_F(WorldTest, EachVariantTakesItsFirstFreeNeighbour) {
     const Site first[4] = {{50, 50, 49}, {49, 50, 50}, {50, 49, 50}, {50, 51, 50}};
     for (int v = 0; v < 4; ++v) {
         kt::reset_world();
-        kVariant[v](kt::place(3, 50, 50, 50));
+        divide_in_order(kt::place(3, 50, 50, 50), v);
         ASSERT_EQ(Cells_count, 2) << v;
         EXPECT_EQ(daughter(), first[v]) << v;
         EXPECT_EQ(Cells[1].type, 1);
@@ -30,7 +27,7 @@ TEST_F(WorldTest, EachVariantTakesItsFirstFreeNeighbour) {
     kt::reset_world();
     const int c = kt::place(3, 50, 50, 50);
     kt::surround(9, 50, 50, 50, {{51, 50, 50}, {50, 50, 51}, {50, 50, 49}});
-    translation_finde2(c);
+    divide_in_order(c, 1);
     EXPECT_EQ(daughter(), (Site{51, 50, 50}));
 }
 
@@ -45,7 +42,7 @@ TEST_F(WorldTest, DaughtersAreNeverBornOnLayerOne) {
         const int c = kt::place(3, x, y, z);
         kt::surround(9, x, y, z, {below[k]});
         const int before = Cells_count;
-        translation_finde1(c);
+        divide_in_order(c, 0);
         EXPECT_EQ(Cells_count, before) << k;
         EXPECT_EQ(Cells[c].clamps, 2);
         EXPECT_EQ(world_clamp[x][y][z], 2);
@@ -57,13 +54,13 @@ TEST_F(WorldTest, UpperBoundsAt200) {
     // y = 200 closes both y directions.
     const int c = kt::place(3, 50, 200, 50);
     kt::surround(9, 50, 200, 50, {{50, 199, 50}});
-    translation_finde3(c);
+    divide_in_order(c, 2);
     EXPECT_EQ(Cells[c].clamps, 2);
     // A corner cell divides only towards x-1 or z-1.
     kt::reset_world();
     const int k = kt::place(3, 200, 200, 200);
     for (int v = 0; v < 40; ++v) {
-        translation_finde(k);
+        divide_cell(k);
         world[199][200][200] = world[200][200][199] = 0;  // free them for the next try
     }
     for (int i = 1; i < Cells_count; ++i)
@@ -72,14 +69,14 @@ TEST_F(WorldTest, UpperBoundsAt200) {
     kt::reset_world();
     const int e = kt::place(3, 199, 50, 50);
     kt::surround(9, 199, 50, 50, {{200, 50, 50}});
-    translation_finde4(e);
+    divide_in_order(e, 3);
     EXPECT_EQ(daughter(), (Site{200, 50, 50}));
 }
 
 TEST_F(WorldTest, DivideAllDividesEachCellOnceWithOneDrawEach) {
     for (int k = 0; k < 10; ++k) kt::place(3, 20 + 3 * k, 40, 40);
     const std::uint64_t start = rng_state();
-    go_traslation();
+    divide_every_cell();
     const std::uint64_t after = rng_state();
     ASSERT_EQ(Cells_count, 20);  // daughters are not divided again in the same call
     for (int i = 10; i < 20; ++i) {
@@ -94,7 +91,7 @@ TEST_F(WorldTest, DivideAllDividesEachCellOnceWithOneDrawEach) {
 TEST_F(WorldTest, AFullTableAddsNothingAndMarksNothing) {
     const int c = kt::place(3, 20, 40, 40);
     publish_cells_count(kMaxCells);
-    translation_finde1(c);
+    divide_in_order(c, 0);
     EXPECT_EQ(Cells_count, kMaxCells);
     EXPECT_EQ(world[20][40][39], 0);
     EXPECT_EQ(Cells[c].clamps, 0);  // it had a free neighbour: not pushed

@@ -26,7 +26,7 @@ struct Recorder {
 
 std::string frame() {
     Recorder r;
-    show_cells_with(r);
+    draw_frame_pass_with(r);
     return r.log;
 }
 
@@ -41,13 +41,13 @@ TEST_F(FileTest, AnEmptyColonyStillServesRequestsAndDrawsAnEmptyBatch) {
 }
 
 TEST_F(WorldTest, TypeColoursAndTheVertexAtTheSite) {
-    init_infra();
+    init_view_flags();
     kt::place(6, 10, 11, 12);
     kt::place(11, 20, 21, 22);
     EXPECT_EQ(frame(), "b u255,120,0 v10,11,12 u0,255,100 v20,21,22 e");
     // A hidden type-1 cell leaves its yellow current for an uncoloured type.
     kt::reset_world();
-    init_infra();
+    init_view_flags();
     k_l = 0;
     kt::place(1, 10, 10, 10);
     kt::place(19, 12, 10, 10);
@@ -55,7 +55,7 @@ TEST_F(WorldTest, TypeColoursAndTheVertexAtTheSite) {
 }
 
 TEST_F(WorldTest, FiltersHideButNeverStopTheSimulation) {
-    init_infra();
+    init_view_flags();
     move_file = 4;  // isolate mode, showing type show_len = 1, and type 1 hidden
     k_l = 0;
     const int pushed = kt::place(1, 50, 50, 50);
@@ -71,7 +71,7 @@ TEST_F(WorldTest, FiltersHideButNeverStopTheSimulation) {
 }
 
 TEST_F(WorldTest, SignalOverlayMarksLevelsEqualToShowLen) {
-    init_infra();
+    init_view_flags();
     const int c = kt::place(7, 30, 30, 30);
     // show_len, the levels on channels 2 to 5, what is drawn: the later channel wins.
     const std::pair<std::array<int, 5>, std::string> cases[] = {
@@ -103,7 +103,7 @@ TEST_F(FileTest, RequestsAreServedSaveThenDivideThenReload) {
 }
 
 TEST_F(WorldTest, CellsBornDuringThePassTakeTheirTurnInIt) {
-    init_infra();
+    init_view_flags();
     k_v = k_g = 1;
     DNA[0].Enhancer[0] = DNA[0].Enhancer[1] = 2;
     DNA[0].Enhancer_count = 2;

@@ -21,10 +21,10 @@ void levels(int i, std::initializer_list<std::pair<int, int>> channel_level) {
     for (auto [c, l] : channel_level) world_signal[Cells[i].x][Cells[i].y][Cells[i].z][c] = l;
 }
 
-// The draws a call of Get_type_Cell(i) takes.
+// The draws a call of express_genes(i) takes.
 std::uint32_t draws_of(int i) {
     const std::uint64_t start = rng_state();
-    Get_type_Cell(i);
+    express_genes(i);
     const std::uint64_t after = rng_state();
     rng_set_state(start);
     for (std::uint32_t n = 0; n < 1000; ++n, rng_next())
@@ -43,14 +43,14 @@ TEST_F(WorldTest, SwitchNeedsTwoPresentSignalsWithinOneLevel) {
         gene(0, {2, 3}, 4);
         const int c = kt::place(1, 10, 10, 10);
         levels(c, {{2, k.l2}, {3, k.l3}});
-        EXPECT_EQ(Get_type_Cell(c), k.want) << k.l2 << "," << k.l3;
+        EXPECT_EQ(express_genes(c), k.want) << k.l2 << "," << k.l3;
         EXPECT_EQ(world[10][10][10], k.want);
     }
     // An empty genome only refreshes the record from the grid.
     kt::reset_world();
     const int c = kt::place(1, 10, 10, 10);
     world[10][10][10] = 6;
-    EXPECT_EQ(Get_type_Cell(c), 6);
+    EXPECT_EQ(express_genes(c), 6);
     EXPECT_EQ(Cells[c].type, 6);
 }
 
@@ -63,22 +63,22 @@ TEST_F(WorldTest, OnlyTypeOneSwitchesAndTheFirstGeneWins) {
     const int b = kt::place(5, 12, 10, 10);
     levels(a, {{2, 3}, {3, 3}});
     levels(b, {{2, 3}, {3, 3}});
-    EXPECT_EQ(Get_type_Cell(a), 4);
-    EXPECT_EQ(Get_type_Cell(b), 5);
+    EXPECT_EQ(express_genes(a), 4);
+    EXPECT_EQ(express_genes(b), 5);
     DNA_Count = 0;
     gene(0, {25, -3}, 9);
     gene(1, {2, 3}, 0);
     const int c = kt::place(1, 14, 10, 10);
     levels(c, {{2, 3}, {3, 3}, {5, 3}});
     world_signal[14][10][11][5] = 3;  // where channel 25 would alias
-    EXPECT_EQ(Get_type_Cell(c), 1);
+    EXPECT_EQ(express_genes(c), 1);
 }
 
 TEST_F(WorldTest, DivisionGenesDivideInAboutOneFrameOfTenOnlyWhileDivisionIsOn) {
     gene(0, {2, 3}, 4, /*mpf=*/1);
     const int s = kt::place(1, 10, 10, 10);
     levels(s, {{2, 2}, {3, 3}});
-    for (int f = 0; f < 30; ++f) Get_type_Cell(s);  // division off: a plain switch
+    for (int f = 0; f < 30; ++f) express_genes(s);  // division off: a plain switch
     EXPECT_EQ(Cells_count, 1);
     EXPECT_EQ(Cells[s].type, 4);
 
@@ -89,7 +89,7 @@ TEST_F(WorldTest, DivisionGenesDivideInAboutOneFrameOfTenOnlyWhileDivisionIsOn) 
     levels(c, {{2, 2}, {3, 3}});
     int divisions = 0;
     for (int f = 0; f < 2000; ++f) {
-        Get_type_Cell(c);
+        express_genes(c);
         divisions += Cells_count - 1;
         // Keep the cell free to divide: empty its neighbourhood again.
         for (int i = 1; i < Cells_count; ++i) world[Cells[i].x][Cells[i].y][Cells[i].z] = 0;
@@ -98,7 +98,7 @@ TEST_F(WorldTest, DivisionGenesDivideInAboutOneFrameOfTenOnlyWhileDivisionIsOn) 
     EXPECT_GT(divisions, 140);
     EXPECT_LT(divisions, 260);
     levels(c, {{2, 1}, {3, 1}});  // the first enhancer must reach level 2
-    for (int f = 0; f < 200; ++f) Get_type_Cell(c);
+    for (int f = 0; f < 200; ++f) express_genes(c);
     EXPECT_EQ(Cells_count, 1);
 }
 
@@ -111,7 +111,7 @@ TEST_F(WorldTest, ThreeChannelDivisionComparesWithTheFirstOnly) {
         kt::reset_world();
         const int c = kt::place(7, 100, 100, 100);
         levels(c, {{2, k.l1}, {3, k.l2}, {6, k.l3}});
-        new_cell3(c, 2, 3, 6);
+        divide_where_three_meet(c, 2, 3, 6);
         EXPECT_EQ(Cells_count == 2, k.divides) << k.l1 << k.l2 << k.l3;
     }
     // One EN field: the three-channel test runs with channels EN[0], 0 and 0.
@@ -120,10 +120,10 @@ TEST_F(WorldTest, ThreeChannelDivisionComparesWithTheFirstOnly) {
     gene(0, {2}, 0, 1);
     const int c = kt::place(7, 100, 100, 100);
     levels(c, {{2, 5}});
-    for (int f = 0; f < 300; ++f) Get_type_Cell(c);
+    for (int f = 0; f < 300; ++f) express_genes(c);
     EXPECT_EQ(Cells_count, 1);
     levels(c, {{0, 4}});
-    for (int f = 0; f < 300; ++f) Get_type_Cell(c);
+    for (int f = 0; f < 300; ++f) express_genes(c);
     EXPECT_GT(Cells_count, 1);
 }
 

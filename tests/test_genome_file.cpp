@@ -9,7 +9,7 @@ namespace {
 
 GenomeLoadReport load(const std::string& text) {
     kt::write_file(kGenomeFile, text);
-    return load_dna_from(kGenomeFile, kGenomeDump);
+    return load_genome_from(kGenomeFile, kGenomeDump);
 }
 
 // Gene k's entries as the file fills them.
@@ -44,7 +44,7 @@ TEST_F(FileTest, CommentsAndEmptyLinesAndMissingFile) {
     EXPECT_EQ(std::pair(DNA[1].Exon[0], DNA[2].Exon[0]), std::pair(0, 5));
     // A missing file: no gene in force, the dump still written.
     std::remove(kGenomeDump);
-    const GenomeLoadReport r = load_dna_from("missing.vdna", kGenomeDump);
+    const GenomeLoadReport r = load_genome_from("missing.vdna", kGenomeDump);
     EXPECT_EQ(std::pair(r.opened, DNA_Count), std::pair(false, 0));
     EXPECT_TRUE(std::filesystem::exists(kGenomeDump));
 }
@@ -114,6 +114,6 @@ TEST_F(FileTest, BinaryAndDirectoryGenomesLoadNothingHarmful) {
     load(junk);
     EXPECT_LE(DNA_Count, kMaxGenes);
     std::filesystem::create_directory("dir.vdna");
-    const GenomeLoadReport r = load_dna_from("dir.vdna", kGenomeDump);
+    const GenomeLoadReport r = load_genome_from("dir.vdna", kGenomeDump);
     EXPECT_EQ(std::pair(r.genes, DNA_Count), std::pair(0, 0));
 }

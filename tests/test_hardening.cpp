@@ -39,9 +39,9 @@ TEST_F(FileTest, UnusableInputsLoadAsNothingWithoutFuss) {
     // only the cell loader is asked (a NUL does not end a gene line).
     const auto nothing = [](const char* path, bool opens, bool genome = true) {
         kt::place(1, 50, 50, 50);
-        const bool genes = genome && (load_dna_from(path, nullptr).opened != opens || DNA_Count);
-        return !genes && load_file_from(path, kLoadShift).opened == opens && Cells_count == 0 &&
-               world[50][50][50] == 0;
+        const bool genes = genome && (load_genome_from(path, nullptr).opened != opens || DNA_Count);
+        return !genes && load_cell_list_from(path, kLoadShift).opened == opens &&
+               Cells_count == 0 && world[50][50][50] == 0;
     };
     EXPECT_TRUE(nothing("folder", false));  // a folder reads as a missing file
     EXPECT_TRUE(nothing("empty", true));
@@ -58,7 +58,7 @@ TEST_F(FileTest, AColonyWhollyOffTheLatticeLoadsAsAnEmptyColony) {
     kt::write_file(kCellFile,
                    "1 161 5 5\n2 -41 5 5\n3 5 161 5\n4 5 -41 5\n5 5 5 0\n6 5 5 201\n"
                    "7 0x7fffffffff 5 5\n");
-    const CellLoadReport r = load_file_from(kCellFile, kLoadShift);
+    const CellLoadReport r = load_cell_list_from(kCellFile, kLoadShift);
     EXPECT_EQ(r.outside, 7);
     EXPECT_FALSE(r.stopped_at_text);
     EXPECT_EQ(Cells_count, 0);
@@ -67,7 +67,7 @@ TEST_F(FileTest, AColonyWhollyOffTheLatticeLoadsAsAnEmptyColony) {
     k_v = k_g = kReturn = 1;
     frame_pass();
     EXPECT_EQ(Cells_count, 0);
-    save_file();
+    save_cell_list();
     EXPECT_EQ(kt::read_file(kCellFile), "");
 }
 
@@ -77,8 +77,8 @@ TEST_F(FileTest, AGenomeDumpThatCannotBeWrittenKeepsThePreviousDump) {
     kt::write_file(kGenomeDump, old_dump);
     // What the reload key does (the dump fails quietly), then the dump alone.
     const auto reload_and_dump = [] {
-        load_dna();
-        return save_debug_to(kGenomeDump) ? 0 : 1;
+        load_genome();
+        return save_genome_dump_to(kGenomeDump) ? 0 : 1;
     };
     kt::set_mode(dir_.path(), 0555);
     const int unwritable = kt::in_child({.unprivileged = true}, reload_and_dump);
@@ -110,8 +110,8 @@ TEST_F(FileTest, OneLineOfGigabytesLoadsInBoundedTime) {
         GenomeLoadReport g;
         CellLoadReport c;
         const double s = seconds_of([&] {
-            g = load_dna_from(path.c_str(), nullptr);
-            c = load_file_from(path.c_str(), kLoadShift);
+            g = load_genome_from(path.c_str(), nullptr);
+            c = load_cell_list_from(path.c_str(), kLoadShift);
         });
         EXPECT_EQ(g.genes, kMaxGenes) << path;
         EXPECT_EQ(g.genes + g.lines_dropped, (bytes + 19998) / 19999) << path;
@@ -143,7 +143,7 @@ TEST_F(FileTest, FramesAtTheTablesCapacityAreBoundedAndAddNothing) {
     std::string genome;
     for (int k = 0; k < kMaxGenes; ++k) genome += "EN=1;EN=1;EX=1;MPF=1;\n";
     kt::write_file(kGenomeFile, genome);
-    ASSERT_EQ(load_dna_from(kGenomeFile, nullptr).genes, kMaxGenes);
+    ASSERT_EQ(load_genome_from(kGenomeFile, nullptr).genes, kMaxGenes);
     // 150 000 cells on every other x plane: each one has room to divide.
     for (int x = 2; x <= 200; x += 2)
         for (int y = 1; y <= 150; ++y)
@@ -173,9 +173,9 @@ TEST_F(FileTest, AReloadOfAFullTableSettlesInBoundedTime) {
     for (int x = 1; x <= 160; ++x)
         for (int y = 1; y <= 125; ++y)
             for (int z = 1; z <= 10; ++z) kt::place(x == 160 ? 17 : 1, x, y, z);
-    ASSERT_TRUE(save_file_to(kCellFile));
+    ASSERT_TRUE(save_cell_list_to(kCellFile));
     CellLoadReport r;
-    const double s = seconds_of([&] { r = load_file_from(kCellFile, 0); });
+    const double s = seconds_of([&] { r = load_cell_list_from(kCellFile, 0); });
     EXPECT_EQ(r.loaded, kMaxCells);
     EXPECT_FALSE(r.table_full);
     // The field is the fixed point: strength 140 at the organisers, 1 at 139 sites away.

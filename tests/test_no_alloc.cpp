@@ -89,11 +89,11 @@ TEST_F(FileTest, FramesWithEveryRequestAndTheWorkerAllocateNothing) {
     for (int x = 1; x <= 30; ++x)
         for (int y = 1; y <= 10; ++y)
             for (int z = 1; z <= 3; ++z) kt::place(x == 1 ? 2 : x == 30 ? 3 : 1, x, y, z);
-    save_file();
+    save_cell_list();
     const std::string colony = kt::read_file(kCellFile);
-    load_dna();
-    load_file();
-    init_infra();
+    load_genome();
+    load_cell_list();
+    init_view_flags();
     k_v = k_g = 1;
     std::filesystem::remove(kGenomeDump);  // only the reloads write it again
     signal_worker_start();                 // starting a thread allocates: before the count

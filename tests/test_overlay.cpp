@@ -1,6 +1,7 @@
 // The statistics behind the overlay, and the PNG writer of F12.
 #include "support.h"
-#include "view/overlay.h"
+#include "view/overlay_stats.h"
+#include "view/png_file.h"
 
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION

@@ -21,7 +21,7 @@ void genome(std::initializer_list<std::pair<int, int>> exon_silencer) {
 
 TEST_F(WorldTest, ALoneCellHoldsItsEmissionAndNeighboursExchangeTheirs) {
     const int c = kt::place(1, 10, 10, 10);
-    add_signal(c);
+    update_cell_signal(c);
     for (int ch = 0; ch < kChannels; ++ch) EXPECT_EQ(level(c, ch), ch == 1 ? 3 : 0) << ch;
     const int a = kt::place(2, 50, 50, 50);
     const int b = kt::place(1, 51, 50, 50);
@@ -66,8 +66,8 @@ TEST_F(WorldTest, GeneWithoutSilencerMutesChannelZero) {
     genome({{3, 0}});
     EXPECT_EQ(silenced_channels(3), 1u);
     const int a = kt::place(3, 5, 5, 5);
-    EXPECT_TRUE(signal_silencer(a, 0));
-    EXPECT_FALSE(signal_silencer(a, 1));
+    EXPECT_TRUE(channel_silenced_at_cell(a, 0));
+    EXPECT_FALSE(channel_silenced_at_cell(a, 1));
 }
 
 TEST_F(WorldTest, NegativeStrengthStaysAtTheEmitter) {

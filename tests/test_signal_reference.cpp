@@ -33,7 +33,7 @@ void scenario() {
     const int types[] = {1, 1, 1, 2, 3, 5, 8, 11, 17, 19, 25, 150, -3, 0};
     for (int i = 0; i < Cells_count; ++i) {
         Cells[i].type = types[gen() % std::size(types)];
-        Put_to_World(&Cells[i]);
+        put_to_world(&Cells[i]);
     }
     const int genes[][2] = {{1, 2}, {3, 17}, {11, 11}, {150, 5}, {5, 25}, {8, -1}, {17, 0}};
     for (const auto& g : genes) {
@@ -61,7 +61,7 @@ TEST_F(WorldTest, FastKernelsAgreeWithTheStepByStepUpdate) {
 
         scenario();
         kt::passes(passes);
-        EXPECT_EQ(field_hash(), want) << "add_signal, " << passes << " passes";
+        EXPECT_EQ(field_hash(), want) << "update_cell_signal, " << passes << " passes";
 
         scenario();
         settle_signal(passes);

@@ -69,8 +69,8 @@ TEST_F(FileTest, WorkerRunsAgainstFramesWithMovesGravityAndReloads) {
     kt::write_file(kGenomeFile,
                    "EN=1;EN=1;EX=5;SI=2\nEN=5;EN=1;EX=6;MPF=1\nEN=1;EN=6;EX=7;GLUEDS=0\n");
     kt::ball(3000, 1, 60, 60, 30);
-    save_file();  // the reloads bring this colony back, 40 sites further on x and y
-    load_dna();
+    save_cell_list();  // the reloads bring this colony back, 40 sites further on x and y
+    load_genome();
     k_v = 1;
     k_g = 1;
     signal_worker_start();

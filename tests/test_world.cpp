@@ -48,25 +48,25 @@ TEST_F(WorldTest, StartTables) {
 }
 
 TEST_F(WorldTest, AddCellsAppendsATypeOneCellWithItsLevelsAndHeight) {
-    const int parent = kt::place(5, 30, 30, 30);
+    kt::place(5, 30, 30, 30);
     world_gravity[30][30][32] = 3;  // a column of height 3 stands above the newborn's site
-    add_cells(parent, 30, 30, 31);
+    add_cell(30, 30, 31);
     ASSERT_EQ(Cells_count, 2);
     EXPECT_EQ(Cells[1].type, 1);
     EXPECT_EQ(world[30][30][31], 1);
     EXPECT_EQ(world_gravity[30][30][31], 4);
     EXPECT_EQ(kt::level(1, 1), 3);  // its levels were computed at once
-    // Under an empty site the height is 1; the parent index is not used.
-    add_cells(12345, 40, 40, 40);
+    // Under an empty site the height is 1.
+    add_cell(40, 40, 40);
     EXPECT_EQ(world_gravity[40][40][40], 1);
     EXPECT_EQ(kt::site(2), (Site{40, 40, 40}));
 }
 
 TEST_F(WorldTest, AFullTableDropsBirthsWithoutAnyEffect) {
     publish_cells_count(kMaxCells - 1);
-    add_cells(0, 10, 10, 10);
+    add_cell(10, 10, 10);
     EXPECT_EQ(Cells_count, kMaxCells);
-    add_cells(0, 12, 12, 12);
+    add_cell(12, 12, 12);
     EXPECT_EQ(Cells_count, kMaxCells);
     EXPECT_EQ(world[12][12][12] | world_gravity[12][12][12] | world_signal[12][12][12][1], 0);
 }

@@ -1,8 +1,8 @@
 // The cell list file "list.txt": the colony as text, four integers per cell
 // (type, x, y, z). Saved as is; loaded with x and y shifted by +40.
-#include "main.h"
-
-#include "sim/Cell.h"
+#include "app/cell_list.h"
+#include "app/files.h"
+#include "sim/simulation.h"
 
 #include <cstdint>
 
@@ -63,7 +63,7 @@ bool on_lattice(std::int64_t v) {
 
 }  // namespace
 
-bool save_file_to(const char* path) {
+bool save_cell_list_to(const char* path) {
     AtomicFileWriter out(path);
     const int n = Cells_count;
     for (int i = 0; i < n; ++i) {
@@ -80,11 +80,11 @@ bool save_file_to(const char* path) {
     return out.commit();
 }
 
-void save_file() {
-    save_file_to(kCellFile);
+void save_cell_list() {
+    save_cell_list_to(kCellFile);
 }
 
-CellLoadReport load_file_from(const char* path, int shift) {
+CellLoadReport load_cell_list_from(const char* path, int shift) {
     CellLoadReport report;
     WorkerPause pause;  // the worker must not see the world half cleared or half filled
 
@@ -115,17 +115,15 @@ CellLoadReport load_file_from(const char* path, int shift) {
             ++report.outside;
             continue;
         }
-        if (t < 0 || t >= kTypes) {
-            ++report.bad_type;
-            continue;
-        }
+        // Any type loads, since genes can make any: it emits nothing and has
+        // threshold 0 wherever it lies outside the tables.
         if (Cells_count >= kMaxCells) {
             report.table_full = true;
             break;
         }
         const int n = Cells_count;
         Cells[n] = TCells{int(x), int(y), int(z), int(t), 0};
-        Put_to_World(&Cells[n]);
+        put_to_world(&Cells[n]);
         publish_cells_count(n + 1);
     }
     report.loaded = Cells_count;
@@ -133,6 +131,6 @@ CellLoadReport load_file_from(const char* path, int shift) {
     return report;
 }
 
-void load_file() {
-    load_file_from(kCellFile, kLoadShift);
+void load_cell_list() {
+    load_cell_list_from(kCellFile, kLoadShift);
 }

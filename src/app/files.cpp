@@ -1,6 +1,6 @@
 // Plain POSIX file access through fixed buffers: loads and saves run in the
 // middle of a simulation, which allocates nothing.
-#include "main.h"
+#include "app/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +12,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+namespace {
+
+// The process's umask, read once before main() while no other thread runs:
+// umask can only be read by setting it, which must never race another create.
+mode_t read_umask() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}
+const mode_t g_umask = read_umask();
+
+}  // namespace
 
 FileReader::FileReader(const char* path) {
     fd_ = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -53,6 +66,22 @@ bool FileReader::read_line(char* line, int size) {
     return n > 0;
 }
 
+std::size_t FileReader::read(void* data, std::size_t n) {
+    auto* out = static_cast<unsigned char*>(data);
+    std::size_t done = 0;
+    while (done < n) {
+        if (pos_ == len_) {
+            if (refill() < 0) break;
+            --pos_;  // refill hands out the first byte; take it with the rest
+        }
+        const std::size_t take = std::min(n - done, len_ - pos_);
+        std::memcpy(out + done, buf_ + pos_, take);
+        pos_ += take;
+        done += take;
+    }
+    return done;
+}
+
 AtomicFileWriter::AtomicFileWriter(const char* path) {
     const std::size_t len = std::strlen(path);
     if (len + 1 > sizeof path_) {
@@ -65,9 +94,7 @@ AtomicFileWriter::AtomicFileWriter(const char* path) {
     fd_ = mkstemp(temp_);
     if (fd_ < 0) return;
     // mkstemp makes the file private; give it the mode a plain create would.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd_, 0666 & ~mask);
+    fchmod(fd_, 0666 & ~g_umask);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
@@ -90,7 +117,8 @@ void AtomicFileWriter::flush() {
     used_ = 0;
 }
 
-void AtomicFileWriter::write(const char* data, std::size_t n) {
+void AtomicFileWriter::write(const void* bytes, std::size_t n) {
+    const char* data = static_cast<const char*>(bytes);
     while (n > 0) {
         if (used_ == sizeof buf_) flush();
         const std::size_t take = std::min(n, sizeof buf_ - used_);

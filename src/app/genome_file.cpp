@@ -3,9 +3,9 @@
 // One gene per line, fields "KEY=value" separated by ";". Lines are read in
 // chunks of at most 19 999 characters, as a 20 000-character line buffer does:
 // the rest of a longer line is read as a line of its own.
-#include "main.h"
-
-#include "sim/Cell.h"
+#include "app/genome_file.h"
+#include "app/files.h"
+#include "sim/simulation.h"
 
 #include <cctype>
 #include <climits>
@@ -88,7 +88,7 @@ void apply_line(const char* text, TDNA& gene, GenomeLoadReport& report) {
 
 }  // namespace
 
-GenomeLoadReport load_dna_from(const char* path, const char* dump_path) {
+GenomeLoadReport load_genome_from(const char* path, const char* dump_path) {
     GenomeLoadReport report;
     {
         WorkerPause pause;  // the worker reads the genome: it waits at a cell boundary
@@ -110,15 +110,15 @@ GenomeLoadReport load_dna_from(const char* path, const char* dump_path) {
         report.genes = DNA_Count;
         genome_changed();
     }
-    if (dump_path) save_debug_to(dump_path);
+    if (dump_path) save_genome_dump_to(dump_path);
     return report;
 }
 
-void load_dna() {
-    load_dna_from(kGenomeFile, kGenomeDump);
+void load_genome() {
+    load_genome_from(kGenomeFile, kGenomeDump);
 }
 
-bool save_debug_to(const char* path) {
+bool save_genome_dump_to(const char* path) {
     AtomicFileWriter out(path);
     // "%d/%d/%d/%d/ \n" per gene: index, type, first two enhancers.
     for (int k = 0; k < DNA_Count; ++k) {
@@ -139,6 +139,6 @@ bool save_debug_to(const char* path) {
     return out.commit();
 }
 
-void save_debug() {
-    save_debug_to(kGenomeDump);
+void save_genome_dump() {
+    save_genome_dump_to(kGenomeDump);
 }

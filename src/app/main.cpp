@@ -1,9 +1,11 @@
 // The window program: one window, a GL context, the signal worker, and the main
 // loop that handles every pending event and then renders one frame.
-#include "main.h"
-
+#include "app/frame_pass.h"
 #include "platform/platform.h"
-#include "view/infra.h"
+#include "view/camera.h"
+#include "view/controls.h"
+#include "view/flags.h"
+#include "view/gl_view.h"
 #include "view/overlay.h"
 
 #include <GL/gl.h>
@@ -15,17 +17,15 @@
 
 namespace {
 
-bool g_screenshot_wanted = false;
-
 constexpr WindowSetup kWindow = {1000, 600, "Kelvaro v0.24 https://kelvaro.example.org/", "TALVEN"};
 
 void render_frame() {
     glClearColor(0.6f, 0.8f, 1.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
-    Player_Move();
-    ShowCells();
-    if (show_map) ShowMaps();
+    poll_controls();
+    draw_frame_pass();
+    if (show_map) draw_axis_markers();
     int width = 0, height = 0;
     plat_framebuffer_size(width, height);
 #ifdef KELVARO_FRAME_LOG
@@ -43,9 +43,9 @@ void render_frame() {
     overlay_frame(width, height);
 #endif
     glPopMatrix();
-    if (g_screenshot_wanted) {
+    if (screenshot_wanted) {
         save_screenshot(width, height);  // the frame as shown, before the swap
-        g_screenshot_wanted = false;
+        screenshot_wanted = 0;
     }
     plat_swap();
     plat_pause_ms(1);
@@ -77,23 +77,15 @@ void render_frame() {
 #endif
 }
 
+// What the window's events asked for since the last frame.
+void take_window_events() {
+    int width = 0, height = 0;
+    if (plat_take_resize(width, height)) set_projection(width, height);
+    bool focused = false;
+    if (plat_take_focus_change(focused)) focus_changed(focused);
+}
+
 }  // namespace
-
-void plat_on_key_pressed(Key key) {
-    // Escape belongs to the window's events; F1 and F12 are ours, outside the
-    // polled key table, so they change nothing the table does.
-    if (key == Key::Escape) toggle_mouse_look();
-    if (key == Key::F1) show_overlay = !show_overlay;
-    if (key == Key::F12) g_screenshot_wanted = true;
-}
-
-void plat_on_resize(int width, int height) {
-    WndResize(width, height);
-}
-
-void plat_on_focus(bool focused) {
-    focus_changed(focused);
-}
 
 int main() {
     const char* why = nullptr;
@@ -105,10 +97,10 @@ int main() {
     glEnable(GL_DEPTH_TEST);
     int width = 0, height = 0;
     plat_framebuffer_size(width, height);
-    WndResize(width, height);
+    set_projection(width, height);
 
     Cells_Init();
-    init_infra();
+    init_view_flags();
     signal_worker_start();
     // Mouse look is on from the start: capture the cursor at the anchor so the
     // first frame turns the camera by nothing.
@@ -118,6 +110,7 @@ int main() {
     for (;;) {
         plat_poll_events();
         if (plat_close_requested()) break;
+        take_window_events();
         render_frame();
     }
 

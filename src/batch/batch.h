@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/main.h"
+#include "app/cell_list.h"
+#include "app/files.h"
+#include "app/frame_pass.h"
+#include "app/genome_file.h"
 
 // Exit statuses.
 inline constexpr int kExitOk = 0;

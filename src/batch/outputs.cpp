@@ -6,8 +6,6 @@
 #include <cassert>
 #include <cstdlib>
 
-#include "sim/Cell.h"
-
 void StatsTable::FreeDeleter::operator()(void* p) const {
     std::free(p);
 }

@@ -14,9 +14,6 @@
 #include <cstring>
 #include <filesystem>
 
-#include "sim/Cell.h"
-#include "view/infra.h"
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -76,7 +73,7 @@ void report_genome(std::FILE* err, const char* path, const GenomeLoadReport& r) 
 }
 
 void report_cells(std::FILE* err, const char* path, const CellLoadReport& r) {
-    if (r.outside == 0 && r.bad_type == 0 && !r.table_full && !r.stopped_at_text) {
+    if (r.outside == 0 && !r.table_full && !r.stopped_at_text) {
         // An empty colony is what --out writes for one, so it loads; but a run
         // of nothing is worth a word.
         if (r.loaded == 0)
@@ -85,9 +82,9 @@ void report_cells(std::FILE* err, const char* path, const CellLoadReport& r) {
         return;
     }
     std::fprintf(err,
-                 "%s: %s: %d cells loaded; skipped: outside=%d bad_type=%d table_full=%d "
+                 "%s: %s: %d cells loaded; skipped: outside=%d table_full=%d "
                  "stopped_at_text=%d\n",
-                 kProgramName, path, r.loaded, r.outside, r.bad_type, int(r.table_full),
+                 kProgramName, path, r.loaded, r.outside, int(r.table_full),
                  int(r.stopped_at_text));
 }
 
@@ -122,14 +119,14 @@ int load_inputs(const BatchOptions& o, std::FILE* err, int frame) {
                         path == &o.genome ? "genome" : "cells", path->c_str());
     }
     if (!o.genome.empty()) {
-        const GenomeLoadReport g = load_dna_from(o.genome.c_str(), nullptr);
+        const GenomeLoadReport g = load_genome_from(o.genome.c_str(), nullptr);
         if (!g.opened)
             return fail(err, kExitUsage, "cannot read genome '%s'%s: %s", o.genome.c_str(), when,
                         unreadable_reason(o.genome.c_str()));
         if (first) report_genome(err, o.genome.c_str(), g);
     }
     if (!o.cells.empty()) {
-        const CellLoadReport c = load_file_from(o.cells.c_str(), o.shift);
+        const CellLoadReport c = load_cell_list_from(o.cells.c_str(), o.shift);
         if (!c.opened)
             return fail(err, kExitUsage, "cannot read cells '%s'%s: %s", o.cells.c_str(), when,
                         unreadable_reason(o.cells.c_str()));
@@ -195,7 +192,7 @@ class WorkerScope {
 // failure `path` names the file that failed.
 bool write_snapshot(char* path, std::size_t cap, const char* dir, int frame) {
     std::snprintf(path, cap, "%s/cells-%06d.txt", dir, frame);
-    if (!save_file_to(path)) return false;
+    if (!save_cell_list_to(path)) return false;
     std::snprintf(path, cap, "%s/cells-%06d.vtk", dir, frame);
     return save_vtk_to(path);
 }
@@ -264,7 +261,6 @@ RunResult run_frames(const BatchOptions& o, StatsTable* stats, std::FILE* err) {
 
 int run_batch(const BatchOptions& o, std::FILE* err) {
     reset_to_program_start();
-    init_infra();
 
     if (const int status = load_inputs(o, err, 0); status != kExitOk) return status;
 
@@ -303,7 +299,7 @@ int run_batch(const BatchOptions& o, std::FILE* err) {
     // Every output is attempted, so one bad path does not cost the others.
     int status = kExitOk;
     errno = 0;
-    if (!o.out.empty() && !save_file_to(o.out.c_str()))
+    if (!o.out.empty() && !save_cell_list_to(o.out.c_str()))
         status =
             fail(err, kExitOutput, "cannot write '%s': %s", o.out.c_str(), write_reason(errno));
     errno = 0;

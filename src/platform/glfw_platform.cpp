@@ -1,11 +1,13 @@
-// The platform layer on GLFW (X11 here).
-#include "platform.h"
+// The platform layer on GLFW (X11 here). Callbacks only record what happened;
+// the shell takes it once per frame.
+#include "platform/platform.h"
 
 #include <GLFW/glfw3.h>
 
 #include <time.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace {
 
@@ -16,9 +18,24 @@ GLFWwindow* g_window = nullptr;
 // its state, so its release adds nothing (GLFW's own sticky keys would count it
 // twice).
 bool g_tapped[int(Key::Count)] = {};
-const char* g_error = "unknown error";
 
-constexpr int kGlfwKey[int(Key::Count)] = {
+// Presses in order, for the keys that act once per press.
+constexpr int kPressQueue = 64;
+Key g_presses[kPressQueue];
+int g_press_head = 0, g_press_count = 0;
+
+// GLFW's description is valid only during its callback: keep a copy.
+char g_error[512] = "unknown error";
+
+bool g_resized = false;
+int g_width = 0, g_height = 0;
+bool g_focus_changed = false;
+bool g_focused = false;
+
+// GLFW's key for each of ours: the key's place on a US keyboard, which GLFW
+// reports whatever the layout. Letters other than W, A, S and D are looked up
+// by label when the window opens (refresh_layout).
+constexpr int kUsKey[int(Key::Count)] = {
     GLFW_KEY_0,           GLFW_KEY_1,      GLFW_KEY_2,     GLFW_KEY_3,      GLFW_KEY_4,
     GLFW_KEY_5,           GLFW_KEY_6,      GLFW_KEY_7,     GLFW_KEY_8,      GLFW_KEY_9,
     GLFW_KEY_M,           GLFW_KEY_W,      GLFW_KEY_S,     GLFW_KEY_A,      GLFW_KEY_D,
@@ -26,11 +43,44 @@ constexpr int kGlfwKey[int(Key::Count)] = {
     GLFW_KEY_KP_SUBTRACT, GLFW_KEY_KP_ADD, GLFW_KEY_ENTER, GLFW_KEY_ESCAPE, GLFW_KEY_F1,
     GLFW_KEY_F12,
 };
+static_assert(sizeof kUsKey / sizeof kUsKey[0] == int(Key::Count));
+int g_glfw_key[int(Key::Count)];
+
+// The letter a key's label shows, for the keys that follow the layout.
+char layout_letter(Key key) {
+    switch (key) {
+        case Key::M: return 'm';
+        case Key::L: return 'l';
+        case Key::P: return 'p';
+        case Key::G: return 'g';
+        case Key::V: return 'v';
+        default: return 0;
+    }
+}
+
+// The GLFW key whose label in the current layout is `letter`, or -1.
+int key_labelled(char letter) {
+    for (int code = GLFW_KEY_SPACE; code <= GLFW_KEY_WORLD_2; ++code) {
+        const char* name = glfwGetKeyName(code, 0);
+        if (name && name[0] == letter && name[1] == '\0') return code;
+    }
+    return -1;
+}
+
+void refresh_layout() {
+    for (int k = 0; k < int(Key::Count); ++k) {
+        g_glfw_key[k] = kUsKey[k];
+        const char letter = layout_letter(Key(k));
+        if (letter == 0) continue;
+        const int code = key_labelled(letter);
+        if (code >= 0) g_glfw_key[k] = code;
+    }
+}
 
 bool from_glfw(int code, Key& key) {
     if (code == GLFW_KEY_KP_ENTER) code = GLFW_KEY_ENTER;
     for (int k = 0; k < int(Key::Count); ++k)
-        if (kGlfwKey[k] == code) {
+        if (g_glfw_key[k] == code) {
             key = Key(k);
             return true;
         }
@@ -38,21 +88,35 @@ bool from_glfw(int code, Key& key) {
 }
 
 void on_error(int, const char* description) {
-    g_error = description;
+    std::snprintf(g_error, sizeof g_error, "%s", description);
 }
 
 void on_key(GLFWwindow*, int code, int, int action, int) {
     Key key;
     if (action != GLFW_PRESS || !from_glfw(code, key)) return;
     g_tapped[int(key)] = true;
-    plat_on_key_pressed(key);
+    if (g_press_count == kPressQueue) return;  // a full queue drops the press
+    g_presses[(g_press_head + g_press_count++) % kPressQueue] = key;
 }
 
 void on_size(GLFWwindow*, int w, int h) {
-    plat_on_resize(w, h);
+    g_resized = true;
+    g_width = w;
+    g_height = h;
 }
+
 void on_focus(GLFWwindow*, int focused) {
-    plat_on_focus(focused == GLFW_TRUE);
+    g_focus_changed = true;
+    g_focused = focused == GLFW_TRUE;
+}
+
+// The window's outer size is what the program asks for: where a window manager
+// adds a frame, the client area gives up its room.
+void fit_frame(const WindowSetup& setup) {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    glfwGetWindowFrameSize(g_window, &left, &top, &right, &bottom);
+    if (left + right + top + bottom == 0) return;
+    glfwSetWindowSize(g_window, setup.width - left - right, setup.height - top - bottom);
 }
 
 }  // namespace
@@ -60,9 +124,17 @@ void on_focus(GLFWwindow*, int focused) {
 bool plat_key_held(Key key) {
     const bool tapped = g_tapped[int(key)];
     g_tapped[int(key)] = false;
-    bool down = glfwGetKey(g_window, kGlfwKey[int(key)]) == GLFW_PRESS;
+    bool down = glfwGetKey(g_window, g_glfw_key[int(key)]) == GLFW_PRESS;
     if (key == Key::Return) down = down || glfwGetKey(g_window, GLFW_KEY_KP_ENTER) == GLFW_PRESS;
     return down || tapped;
+}
+
+bool plat_next_press(Key& key) {
+    if (g_press_count == 0) return false;
+    key = g_presses[g_press_head];
+    g_press_head = (g_press_head + 1) % kPressQueue;
+    --g_press_count;
+    return true;
 }
 
 bool plat_focused() {
@@ -108,6 +180,8 @@ bool plat_open(const WindowSetup& setup, const char*& why) {
         glfwTerminate();
         return false;
     }
+    fit_frame(setup);
+    refresh_layout();
     glfwMakeContextCurrent(g_window);
     glfwSwapInterval(0);  // the loop paces itself: no frame-rate limit but its 1 ms pause
     glfwSetKeyCallback(g_window, on_key);
@@ -135,4 +209,21 @@ void plat_swap() {
 }
 void plat_framebuffer_size(int& width, int& height) {
     glfwGetFramebufferSize(g_window, &width, &height);
+}
+
+bool plat_take_resize(int& width, int& height) {
+    if (!g_resized) return false;
+    g_resized = false;
+    width = g_width;
+    height = g_height;
+    return true;
+}
+
+bool plat_take_focus_change(bool& focused) {
+    if (!g_focus_changed) return false;
+    g_focus_changed = false;
+    focused = g_focused;
+    // A layout switched while the window was away takes effect when it returns.
+    if (focused) refresh_layout();
+    return true;
 }

@@ -3,6 +3,7 @@
 // the tests link a scripted fake instead, so the control poll runs without one.
 #pragma once
 
+// The keys the program knows, whatever the platform calls them.
 enum class Key {
     Digit0,
     Digit1,
@@ -34,12 +35,16 @@ enum class Key {
 };
 
 // The key is held now, or was pressed since it was last asked about (a tap
-// shorter than a frame still counts once).
+// shorter than a frame still counts once). Letter keys go by the label that the
+// keyboard layout gives them, except W, A, S and D, which keep their places.
 bool plat_key_held(Key key);
+// Takes the oldest key press not yet taken; false when none is queued.
+bool plat_next_press(Key& key);
 // The program's window has the keyboard focus.
 bool plat_focused();
-// Cursor position in window pixels, and placing it there.
+// Cursor position in window pixels.
 void plat_cursor_get(double& x, double& y);
+// Puts the cursor at a position in window pixels.
 void plat_cursor_set(double x, double y);
 // While captured the cursor is hidden and held by the window (mouse look);
 // otherwise it is shown and free.
@@ -49,24 +54,29 @@ void plat_pause_ms(int ms);
 
 // ---- The window itself (the program's shell only) ----
 
+// What the window is made with.
 struct WindowSetup {
-    int width, height;
-    const char* title;
+    int width, height;     // outer size, frame included
+    const char* title;     // the title bar's text
     const char* wm_class;  // X11 class and instance name
 };
 
 // Opens the window with a current double-buffered RGBA context (24 colour and
-// 16 depth bits). On failure returns false and describes why in `why`.
+// 16 depth bits), its outer size width x height. On failure returns false and
+// describes why in `why` (valid until the next call into the layer).
 bool plat_open(const WindowSetup& setup, const char*& why);
+// Releases the context and closes the window.
 void plat_close();
-// Handles every pending window event; events reach the shell through the
-// plat_on_* functions below.
+// Handles every pending window event. The events are only recorded; the
+// shell takes them with the calls below.
 void plat_poll_events();
+// The user asked to close the window.
 bool plat_close_requested();
+// Shows the frame just drawn.
 void plat_swap();
+// The drawable size in pixels.
 void plat_framebuffer_size(int& width, int& height);
-
-// Implemented by the shell: what the window's events do.
-void plat_on_key_pressed(Key key);
-void plat_on_resize(int width, int height);
-void plat_on_focus(bool focused);
+// Takes the newest drawable size reported since the last call; false when none was.
+bool plat_take_resize(int& width, int& height);
+// Takes the last focus change since the last call; false when there was none.
+bool plat_take_focus_change(bool& focused);

@@ -4,7 +4,7 @@
 // grid is read.
 #pragma once
 
-#include "Cell.h"
+#include "sim/world.h"
 
 enum Face { kZm, kXm, kYm, kYp, kXp, kZp };
 

@@ -1,5 +1,6 @@
 // The gene table and what is derived from it for the hot loops.
-#include "Cell.h"
+#include "sim/genome.h"
+#include "sim/worker.h"
 
 #include <cassert>
 

@@ -1,6 +1,8 @@
 // Clamp field, adhesion, moves and the random walk of pushed cells.
-#include "Cell.h"
-#include "faces.h"
+#include "sim/mechanics.h"
+#include "sim/faces.h"
+#include "sim/random.h"
+#include "sim/world.h"
 
 #include <cassert>
 
@@ -8,7 +10,7 @@ namespace {
 
 // Every walk tries the site below first and the site above last; in between
 // one horizontal direction, its opposite, then the other axis, + before -.
-constexpr Face kWalkOrder[4][6] = {
+constexpr Face kWalkOrder[kWalkOrders][6] = {
     {kZm, kYp, kYm, kXp, kXm, kZp},
     {kZm, kXp, kXm, kYp, kYm, kZp},
     {kZm, kYm, kYp, kXp, kXm, kZp},
@@ -17,14 +19,6 @@ constexpr Face kWalkOrder[4][6] = {
 
 // A cell can step onto layer 1 (division's lowest coordinate is 2).
 constexpr FaceBounds kStepBounds = {1, false};
-
-void walk_in_order(int i, const Face (&order)[6]) {
-    int nx, ny, nz;
-    if (first_empty_face(order, Cells[i].x, Cells[i].y, Cells[i].z, kStepBounds, nx, ny, nz))
-        Move_Cell(nx, ny, nz, i);  // whatever it decides, the attempt ends here
-    else
-        set_clamp_cell(i, 2);  // boxed in: pass the push on to the neighbours
-}
 
 inline bool in_grid(int x, int y, int z) {
     return x >= 0 && x < kAxis && y >= 0 && y < kAxis && z >= 0 && z < kAxis;
@@ -44,18 +38,18 @@ void set_clamp_cell(int i, int clamp) {
     world_clamp[x][y][z - 1] = clamp;
 }
 
-bool Cell_Glued(int i) {
+bool cell_may_leave(int i) {
     const int x = Cells[i].x, y = Cells[i].y, z = Cells[i].z;
-    const std::int32_t t_s = world[x][y][z];
-    const int Glued = (world[x - 1][y][z] == t_s) + (world[x + 1][y][z] == t_s) +
-                      (world[x][y + 1][z] == t_s) + (world[x][y - 1][z] == t_s) +
-                      (world[x][y][z + 1] == t_s) + (world[x][y][z - 1] == t_s);
+    const std::int32_t own_type = world[x][y][z];
+    const int same_type = (world[x - 1][y][z] == own_type) + (world[x + 1][y][z] == own_type) +
+                          (world[x][y + 1][z] == own_type) + (world[x][y - 1][z] == own_type) +
+                          (world[x][y][z + 1] == own_type) + (world[x][y][z - 1] == own_type);
     // Strict: a count equal to the threshold holds the cell; a threshold of 0 or
     // less holds it always.
-    return Glued < glued_threshold(t_s);
+    return same_type < glued_threshold(own_type);
 }
 
-void Move_Cell(int x, int y, int z, int i) {
+void move_cell(int i, int x, int y, int z) {
     TCells& c = Cells[i];
     const int ox = c.x, oy = c.y, oz = c.z;
     // The old neighbourhood and the target are locked before anything is decided.
@@ -70,7 +64,7 @@ void Move_Cell(int x, int y, int z, int i) {
         st(world[ox][oy][oz], 8);
         return;
     }
-    if (Cell_Glued(i)) {
+    if (cell_may_leave(i)) {
         st(world[ox][oy][oz], 0);
         st(world[x][y][z], c.type);
         // Zeroed before the new height is computed: a cell stepping down lands
@@ -82,33 +76,24 @@ void Move_Cell(int x, int y, int z, int i) {
         world_gravity[x][y][z] = world_gravity[x][y][z + 1] + 1;
         set_clamp_cell(i, 1);
         c.clamps = 1;
-        Put_to_World(&c);
+        put_to_world(&c);
     } else {
         c.clamps = 1;
         set_clamp_cell(i, 1);
     }
 }
 
-void rand_move_cell1(int i) {
-    walk_in_order(i, kWalkOrder[0]);
-}
-void rand_move_cell2(int i) {
-    walk_in_order(i, kWalkOrder[1]);
-}
-void rand_move_cell3(int i) {
-    walk_in_order(i, kWalkOrder[2]);
-}
-void rand_move_cell4(int i) {
-    walk_in_order(i, kWalkOrder[3]);
+void walk_in_order(int i, int order) {
+    int nx, ny, nz;
+    if (first_empty_face(kWalkOrder[order], Cells[i].x, Cells[i].y, Cells[i].z, kStepBounds, nx, ny,
+                         nz))
+        move_cell(i, nx, ny, nz);  // whatever it decides, the attempt ends here
+    else
+        set_clamp_cell(i, 2);  // boxed in: pass the push on to the neighbours
 }
 
-void go_mov_cells(int i) {
+void random_walk_turn(int i) {
     // Four turns in ten try a step; the others leave the cell pushed.
-    switch (rng_next() % 10) {
-        case 1: rand_move_cell1(i); break;
-        case 2: rand_move_cell2(i); break;
-        case 3: rand_move_cell3(i); break;
-        case 4: rand_move_cell4(i); break;
-        default: break;
-    }
+    const std::uint32_t draw = rng_next() % 10;
+    if (draw >= 1 && draw <= kWalkOrders) walk_in_order(i, int(draw) - 1);
 }

@@ -1,6 +1,9 @@
 // The signal field: every cell relays the strongest neighbouring level minus
 // one, muted channels read 0, and a cell's own channel carries its emission.
-#include "Cell.h"
+#include "sim/signal.h"
+#include "sim/genome.h"
+#include "sim/world.h"
+#include "sim/worker.h"
 
 #include <cassert>
 #include <cstring>
@@ -122,7 +125,7 @@ constexpr int kAhead = 4;  // how many cells ahead to prefetch
 
 }  // namespace
 
-void add_signal(int i) {
+void update_cell_signal(int i) {
     update_cell(i);
 }
 
@@ -138,17 +141,18 @@ int signal_sweep(int from, const std::atomic<bool>& stop) {
     return i;
 }
 
-bool signal_silencer(int i, int cou) {
+bool channel_silenced_at_cell(int i, int channel) {
     const TCells& cell = Cells[i];
     const std::int32_t t = ld(world[ld(cell.x)][ld(cell.y)][ld(cell.z)]);
     for (int k = 0; k < DNA_Count; ++k)
-        if (DNA[k].Exon[0] == t && DNA[k].Silencer[0] == cou) return true;
+        if (DNA[k].Exon[0] == t && DNA[k].Silencer[0] == channel) return true;
     return false;
 }
 
-void settle_signal(int passes) {
+int settle_signal(int passes) {
     assert(signal_worker_quiet());
     std::int32_t* const field = &world_signal[0][0][0][0];
+    int changing = 0;
     for (int p = 0; p < passes; ++p) {
         const int n = Cells_count;
         bool changed = false;
@@ -162,5 +166,7 @@ void settle_signal(int passes) {
         // A pass that changed nothing leaves the field at its fixed point: every
         // further pass would read and write the very same levels.
         if (!changed) break;
+        ++changing;
     }
+    return changing;
 }

@@ -1,5 +1,7 @@
 // World state: the grids, the cell table, the per-type tables and seeding.
-#include "Cell.h"
+#include "sim/world.h"
+#include "sim/signal.h"
+#include "sim/worker.h"
 
 #include <sys/mman.h>
 
@@ -102,10 +104,10 @@ void clear_grids(bool with_gravity) {
     if (with_gravity) zero_region(g_gravity);
 }
 
-void Put_to_World(TCells* C_D) {
-    assert(C_D->x >= 0 && C_D->x < kAxis && C_D->y >= 0 && C_D->y < kAxis && C_D->z >= 0 &&
-           C_D->z < kAxis);
-    st(world[C_D->x][C_D->y][C_D->z], C_D->type);
+void put_to_world(TCells* cell) {
+    assert(cell->x >= 0 && cell->x < kAxis && cell->y >= 0 && cell->y < kAxis && cell->z >= 0 &&
+           cell->z < kAxis);
+    st(world[cell->x][cell->y][cell->z], cell->type);
 }
 
 void Cells_Init() {
@@ -119,11 +121,11 @@ void Cells_Init() {
     st(seed.z, 50);
     seed.type = 1;
     world_gravity[20][20][50] = 1;
-    Put_to_World(&seed);
+    put_to_world(&seed);
     publish_cells_count(1);
 }
 
-void add_cells(int /*i: the parent, unused*/, int x, int y, int z) {
+void add_cell(int x, int y, int z) {
     const int n = Cells_count;
     if (n >= kMaxCells) return;  // a full table drops the birth
     assert(interior(x, y, z));
@@ -132,8 +134,8 @@ void add_cells(int /*i: the parent, unused*/, int x, int y, int z) {
     st(c.y, y);
     st(c.z, z);
     c.type = 1;
-    Put_to_World(&c);
-    add_signal(n);  // the newborn's levels exist before the worker can see it
+    put_to_world(&c);
+    update_cell_signal(n);  // the newborn's levels exist before the worker can see it
     world_gravity[x][y][z] = world_gravity[x][y][z + 1] + 1;
     publish_cells_count(n + 1);
 }

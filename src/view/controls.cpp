@@ -1,24 +1,56 @@
-// The control poll and the camera's arithmetic. The single and double precision
-// steps are deliberate: they make the camera's path exactly repeatable.
-#include "infra.h"
-
-#include "platform/platform.h"
+// The key table and the control poll.
+#include "view/controls.h"
 
 #include <cmath>
 
-Tcamera camera = {-1.0f, -1.0f, 30.0f, 30.0f, -90.0f};
+#include "app/frame_pass.h"
+#include "view/camera.h"
+#include "view/flags.h"
+
 BOOLEAN W_S = 0;
 
-namespace {
+const KeyBinding kKeyTable[] = {
+    {Key::Digit0, Action::IsolateType, Stage::ViewKeys, 0},
+    {Key::Digit1, Action::IsolateType, Stage::ViewKeys, 1},
+    {Key::Digit2, Action::IsolateType, Stage::ViewKeys, 2},
+    {Key::Digit3, Action::IsolateType, Stage::ViewKeys, 3},
+    {Key::Digit4, Action::IsolateType, Stage::ViewKeys, 4},
+    {Key::Digit5, Action::IsolateType, Stage::ViewKeys, 5},
+    {Key::Digit6, Action::IsolateType, Stage::ViewKeys, 6},
+    {Key::Digit7, Action::IsolateType, Stage::ViewKeys, 7},
+    {Key::Digit8, Action::IsolateType, Stage::ViewKeys, 8},
+    {Key::Digit9, Action::IsolateType, Stage::ViewKeys, 9},
+    {Key::M, Action::ToggleAxes, Stage::ViewKeys, 0},
+    {Key::W, Action::FlyForward, Stage::Flight, 0},
+    {Key::S, Action::FlyBack, Stage::Flight, 0},
+    {Key::A, Action::StepLeft, Stage::Flight, 0},
+    {Key::D, Action::StepRight, Stage::Flight, 0},
+    {Key::L, Action::ToggleTypeOne, Stage::Switches, 0},
+    {Key::P, Action::RequestSave, Stage::Switches, 0},
+    {Key::G, Action::ToggleGravity, Stage::Switches, 0},
+    {Key::V, Action::ToggleDivision, Stage::Switches, 0},
+    {Key::Space, Action::RequestReload, Stage::Requests, 0},
+    {Key::KeypadMinus, Action::ShowLenDown, Stage::Requests, 0},
+    {Key::KeypadPlus, Action::ShowLenUp, Stage::Requests, 0},
+    {Key::Return, Action::RequestDivide, Stage::Requests, 0},
+    {Key::Escape, Action::ToggleMouseLook, Stage::Pressed, 0},
+    {Key::F1, Action::ToggleOverlay, Stage::Pressed, 0},
+    {Key::F12, Action::Screenshot, Stage::Pressed, 0},
+};
+const int kKeyTableSize = int(sizeof kKeyTable / sizeof kKeyTable[0]);
 
-constexpr float kStep = 0.4f;
+namespace {
 
 // Set when mouse look (re)starts: at start, on regaining the focus, on
 // returning from a free cursor. The next poll then only puts the cursor at the
 // anchor, so motion that the window system reports from before the restart
 // (the cursor's way into the window, a re-centring warp) never turns the view.
 bool g_look_restart = true;
-constexpr double kQuarterTurn = 1.5707963267948966;
+
+// This frame's flight: speed and direction, set by W, S, A and D in turn, so a
+// later key overrides what an earlier one set.
+float g_speed = 0;
+float g_heading = 0;
 
 // L, P, G, V: 150 ms after switching off, 100 ms after switching on.
 void toggle_with_pause(BOOLEAN& flag) {
@@ -31,100 +63,115 @@ void toggle_with_pause(BOOLEAN& flag) {
     }
 }
 
+// A one-shot request (Space, Return): flipped, as a second press in the same
+// frame cancels the first.
+void flip_request(BOOLEAN& flag) {
+    flag = !flag;
+    plat_pause_ms(100);
+}
+
+// A and D turn the heading a quarter each, on top of what an earlier key did
+// (A and D together fly straight ahead).
+void fly_key(float speed, int side, bool vertical) {
+    g_speed = speed;
+    if (side != 0) g_heading = sideways_heading(g_heading, side);
+    W_S = vertical;
+}
+
+// Every held key of one stage, in table order; each acts, pause included,
+// before the next is polled.
+void poll_stage(Stage stage) {
+    for (int k = 0; k < kKeyTableSize; ++k) {
+        const KeyBinding& b = kKeyTable[k];
+        if (b.stage == stage && plat_key_held(b.key)) act(b.action, b.value);
+    }
+}
+
+void poll_mouse_look() {
+    double cx, cy;
+    plat_cursor_get(cx, cy);
+    if (showmouse != 0) return;
+    float x_angle = 0, z_angle = 0;
+    if (!g_look_restart) mouse_look_turn(std::lround(cx), std::lround(cy), x_angle, z_angle);
+    Camera_Rotation(x_angle, z_angle);
+    g_look_restart = false;
+    plat_cursor_set(kMouseAnchorX, kMouseAnchorY);
+}
+
+Action action_of(Key key, bool& found) {
+    for (int k = 0; k < kKeyTableSize; ++k)
+        if (kKeyTable[k].key == key && kKeyTable[k].stage == Stage::Pressed) {
+            found = true;
+            return kKeyTable[k].action;
+        }
+    found = false;
+    return Action::ToggleOverlay;
+}
+
+void serve_presses() {
+    Key key;
+    while (plat_next_press(key)) {
+        bool found = false;
+        const Action a = action_of(key, found);
+        if (found) act(a);
+    }
+}
+
 }  // namespace
+
+void act(Action action, int value) {
+    switch (action) {
+        case Action::IsolateType:
+            move_file = value;
+            plat_pause_ms(150);
+            break;
+        case Action::ToggleAxes:
+            show_map = !show_map;
+            plat_pause_ms(150);
+            break;
+        case Action::FlyForward: fly_key(kFlightStep, 0, true); break;
+        case Action::FlyBack: fly_key(-kFlightStep, 0, true); break;
+        case Action::StepLeft: fly_key(kFlightStep, -1, false); break;
+        case Action::StepRight: fly_key(kFlightStep, 1, false); break;
+        case Action::ToggleTypeOne: toggle_with_pause(k_l); break;
+        case Action::RequestSave: toggle_with_pause(k_p); break;
+        case Action::ToggleGravity: toggle_with_pause(k_g); break;
+        case Action::ToggleDivision: toggle_with_pause(k_v); break;
+        case Action::RequestReload: flip_request(kSpace); break;
+        case Action::ShowLenDown:
+            show_len -= 1;
+            plat_pause_ms(100);
+            break;
+        case Action::ShowLenUp:
+            show_len += 1;
+            plat_pause_ms(100);
+            break;
+        case Action::RequestDivide: flip_request(kReturn); break;
+        case Action::ToggleMouseLook: toggle_mouse_look(); break;
+        case Action::ToggleOverlay: show_overlay = !show_overlay; break;
+        case Action::Screenshot: screenshot_wanted = 1; break;
+    }
+}
 
 void restart_mouse_look() {
     g_look_restart = true;
 }
 
-void Camera_Rotation(float xAngle, float zAngle) {
-    camera.Zrot += zAngle;
-    if (camera.Zrot < 0) camera.Zrot += 360;
-    if (camera.Zrot > 360) camera.Zrot -= 360;
-    camera.Xrot += xAngle;
-    if (camera.Xrot < 0) camera.Xrot = 0;
-    if (camera.Xrot > 180) camera.Xrot = 180;
-}
-
-void Player_Move() {
-    if (!plat_focused()) return;  // in the background: no key, no camera, cursor left alone
-
-    float ugol = static_cast<float>(kPi * static_cast<double>(-camera.Zrot / 180.0f));
-    float speed = 0;
-
-    // Keys in a fixed order; each held key acts, pause included, before the next
-    // is polled, so a later key overrides what an earlier one set.
-    for (int d = 0; d <= 9; ++d)
-        if (plat_key_held(Key(int(Key::Digit0) + d))) {
-            move_file = d;
-            plat_pause_ms(150);
-        }
-    if (plat_key_held(Key::M)) {
-        show_map = !show_map;
-        plat_pause_ms(150);
+void poll_controls() {
+    if (plat_focused()) {
+        g_speed = 0;
+        g_heading = flight_heading(camera);
+        poll_stage(Stage::ViewKeys);
+        poll_stage(Stage::Flight);
+        poll_stage(Stage::Switches);
+        // Movement uses the heading and pitch as they stood before this frame's turn.
+        if (g_speed != 0) fly(camera, g_speed, g_heading, W_S);
+        poll_mouse_look();
+        poll_stage(Stage::Requests);
     }
-    if (plat_key_held(Key::W)) {
-        speed = kStep;
-        W_S = 1;
-    }
-    if (plat_key_held(Key::S)) {
-        speed = -kStep;
-        W_S = 1;
-    }
-    if (plat_key_held(Key::A)) {
-        speed = kStep;
-        ugol = static_cast<float>(static_cast<double>(ugol) - kQuarterTurn);
-        W_S = 0;
-    }
-    if (plat_key_held(Key::D)) {
-        speed = kStep;
-        ugol = static_cast<float>(static_cast<double>(ugol) + kQuarterTurn);
-        W_S = 0;
-    }
-    if (plat_key_held(Key::L)) toggle_with_pause(k_l);
-    if (plat_key_held(Key::P)) toggle_with_pause(k_p);
-    if (plat_key_held(Key::G)) toggle_with_pause(k_g);
-    if (plat_key_held(Key::V)) toggle_with_pause(k_v);
-
-    // Movement uses the heading and pitch as they stood before this frame's turn.
-    if (speed != 0) {
-        camera.x = static_cast<float>(camera.x + speed * std::sin(static_cast<double>(ugol)));
-        camera.y = static_cast<float>(camera.y + speed * std::cos(static_cast<double>(ugol)));
-        if (W_S)
-            camera.z = static_cast<float>(
-                camera.z - speed * std::cos(kPi * static_cast<double>(-camera.Xrot / 180.0f)));
-    }
-
-    // Mouse look: 5 pixels of travel turn the camera by one degree.
-    double cx, cy;
-    plat_cursor_get(cx, cy);
-    const long cur_x = std::lround(cx), cur_y = std::lround(cy);
-    if (showmouse == 0) {
-        const float x_angle =
-            g_look_restart ? 0.0f : static_cast<float>((kMouseAnchorY - cur_y) / 5.0);
-        const float z_angle =
-            g_look_restart ? 0.0f : static_cast<float>((kMouseAnchorX - cur_x) / 5.0);
-        Camera_Rotation(x_angle, z_angle);
-        g_look_restart = false;
-        plat_cursor_set(kMouseAnchorX, kMouseAnchorY);
-    }
-
-    if (plat_key_held(Key::Space)) {
-        kSpace = !kSpace;
-        plat_pause_ms(100);
-    }
-    if (plat_key_held(Key::KeypadMinus)) {
-        show_len -= 1;
-        plat_pause_ms(100);
-    }
-    if (plat_key_held(Key::KeypadPlus)) {
-        show_len += 1;
-        plat_pause_ms(100);
-    }
-    if (plat_key_held(Key::Return)) {
-        kReturn = !kReturn;
-        plat_pause_ms(100);
-    }
+    // Presses were made while the window had the focus; they count even if it
+    // has gone since.
+    serve_presses();
 }
 
 void toggle_mouse_look() {

@@ -1,8 +1,12 @@
 // The overlay drawn over the view with plain GL 1.x, and F12's screenshot.
-#include "overlay.h"
+#include "view/overlay.h"
 
-#include "app/main.h"
-#include "view/infra.h"
+#include "app/files.h"
+#include "view/cell_drawing.h"
+#include "view/flags.h"
+#include "view/overlay_stats.h"
+#include "sim/simulation.h"
+#include "view/png_file.h"
 
 #include <GL/gl.h>
 #include <time.h>
@@ -17,7 +21,6 @@
 #include <stb/stb_easy_font.h>
 #pragma GCC diagnostic pop
 
-BOOLEAN show_overlay = 0;
 long frame_number = 0;
 
 namespace {

@@ -1,9 +1,12 @@
 // The overlay's statistics and the PNG writer: no GL.
-#include "overlay.h"
+#include "view/overlay_stats.h"
 
-#include "app/main.h"
+#include "app/files.h"
+#include "sim/world.h"
+#include "view/png_file.h"
 
 #include <algorithm>
+#include <iterator>
 
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION

@@ -1,10 +1,11 @@
 // Perspective, view transform and axis markers. The program never selects a
 // matrix mode: the frustum sits at the base of the model-view stack.
-#include "infra.h"
+#include "view/camera.h"
+#include "view/gl_view.h"
 
 #include <GL/gl.h>
 
-void WndResize(int x, int y) {
+void set_projection(int x, int y) {
     // A minimised window reports a height of 0: keep the last projection
     // rather than an infinite aspect.
     if (x <= 0 || y <= 0) return;
@@ -15,15 +16,15 @@ void WndResize(int x, int y) {
     glFrustum(-k * sz, k * sz, -sz, sz, sz + sz, 1000);
 }
 
-void Camera_Apply() {
+void apply_camera() {
     glRotatef(-camera.Xrot, 1, 0, 0);
     glRotatef(-camera.Zrot, 0, 0, 1);
     glTranslatef(-camera.x, -camera.y, -camera.z);
 }
 
-void ShowMaps() {
+void draw_axis_markers() {
     glPushMatrix();
-    Camera_Apply();
+    apply_camera();
     const float ends[3][3] = {{100, 0, 0}, {0, 100, 0}, {0, 0, 100}};
     for (const auto& e : ends) {
         glBegin(GL_LINES);

@@ -5,7 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     reset_to_program_start();
-    const CellLoadReport r = load_file_from(kt::input_as_file(data, size), kLoadShift);
+    const CellLoadReport r = load_cell_list_from(kt::input_as_file(data, size), kLoadShift);
     if (!r.opened || r.loaded != Cells_count) __builtin_trap();
     kt::check_colony();
     for (int i = 0; i < Cells_count; ++i)

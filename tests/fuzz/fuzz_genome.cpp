@@ -5,7 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     reset_to_program_start();
-    const GenomeLoadReport r = load_dna_from(kt::input_as_file(data, size), nullptr);
+    const GenomeLoadReport r = load_genome_from(kt::input_as_file(data, size), nullptr);
     if (!r.opened || r.genes != DNA_Count || DNA_Count < 0 || DNA_Count > kMaxGenes)
         __builtin_trap();
 

@@ -1,8 +1,7 @@
 // The frame pass as the window program runs it: GL immediate mode, one
 // GL_POINTS batch of smoothed 5-pixel points per frame.
-#include "main.h"
-
-#include "view/infra.h"
+#include "view/cell_drawing.h"
+#include "view/gl_view.h"
 
 #include <GL/gl.h>
 
@@ -11,7 +10,7 @@ namespace {
 struct GlSink {
     void begin() {
         glPushMatrix();
-        Camera_Apply();
+        apply_camera();
         glEnable(GL_POINT_SMOOTH);
         glPointSize(5.0f);
         glBegin(GL_POINTS);
@@ -28,18 +27,7 @@ struct GlSink {
 
 }  // namespace
 
-void ShowCells() {
+void draw_frame_pass() {
     GlSink sink;
-    show_cells_with(sink);
-}
-
-void go_work(int i) {
-    cell_step(i);
-    GlSink sink;
-    draw_cell(i, sink);
-}
-
-void set_color(int i) {
-    Rgb c;
-    if (type_color(Cells[i].type, c)) glColor3ub(c.r, c.g, c.b);
+    draw_frame_pass_with(sink);
 }

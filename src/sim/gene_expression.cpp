@@ -1,8 +1,12 @@
 // Gene expression: genes switch undifferentiated (type 1) cells to their own
 // type where two enhancer signals meet at about the same level, and division
 // genes divide cells where their enhancers agree.
-#include "Cell.h"
-#include "view/infra.h"
+#include "sim/gene_expression.h"
+#include "sim/division.h"
+#include "sim/genome.h"
+#include "sim/random.h"
+#include "sim/switches.h"
+#include "sim/world.h"
 
 namespace {
 
@@ -25,7 +29,7 @@ inline bool within_one(std::int64_t a, std::int64_t b) {
 
 }  // namespace
 
-void change_type_cell(int i, int c_type_old, int c_type_new, int cell1, int cell2) {
+void switch_type_where_two_meet(int i, int c_type_old, int c_type_new, int cell1, int cell2) {
     const Site s = site_of(i);
     if (c_type_new == 0) return;  // a switch never empties a site
     if (L(s, cell1) < 1) return;
@@ -39,22 +43,22 @@ void change_type_cell(int i, int c_type_old, int c_type_new, int cell1, int cell
     Cells[i].type = c_type_new;
 }
 
-void new_cell2(int i, int cell1, int cell2) {
+void divide_where_two_meet(int i, int cell1, int cell2) {
     const Site s = site_of(i);
     if (!within_one(L(s, cell1), L(s, cell2))) return;
     if (L(s, cell1) <= 1) return;
-    translation_finde(i);
+    divide_cell(i);
 }
 
-void new_cell3(int i, int cell1, int cell2, int cell3) {
+void divide_where_three_meet(int i, int cell1, int cell2, int cell3) {
     const Site s = site_of(i);
     if (!within_one(L(s, cell1), L(s, cell2))) return;
     if (!within_one(L(s, cell1), L(s, cell3))) return;
     if (L(s, cell1) <= 1) return;
-    translation_finde(i);
+    divide_cell(i);
 }
 
-int Get_type_Cell(int i) {
+int express_genes(int i) {
     const Site s = site_of(i);
     const std::int32_t& here = world[s.x][s.y][s.z];
     const int genes = DNA_Count;
@@ -65,7 +69,7 @@ int Get_type_Cell(int i) {
         rng_skip(static_cast<std::uint32_t>(genes));
         for (int k = 0; k < genes && here == 1; ++k) {
             const TDNA& g = DNA[k];
-            change_type_cell(i, 1, g.Exon[0], g.Enhancer[0], g.Enhancer[1]);
+            switch_type_where_two_meet(i, 1, g.Exon[0], g.Enhancer[0], g.Enhancer[1]);
         }
     } else {
         for (int k = 0; k < genes; ++k) {
@@ -73,11 +77,11 @@ int Get_type_Cell(int i) {
             const std::uint32_t r = rng_next() % 10;
             if (g.MPF == 1 && r == 4) {
                 if (g.Enhancer_count == 2)
-                    new_cell2(i, g.Enhancer[0], g.Enhancer[1]);
+                    divide_where_two_meet(i, g.Enhancer[0], g.Enhancer[1]);
                 else
-                    new_cell3(i, g.Enhancer[0], g.Enhancer[1], g.Enhancer[2]);
+                    divide_where_three_meet(i, g.Enhancer[0], g.Enhancer[1], g.Enhancer[2]);
             } else if (here == 1) {
-                change_type_cell(i, 1, g.Exon[0], g.Enhancer[0], g.Enhancer[1]);
+                switch_type_where_two_meet(i, 1, g.Exon[0], g.Enhancer[0], g.Enhancer[1]);
             }
         }
     }

@@ -1,7 +1,6 @@
 // The signal worker: one background thread that keeps the signal field current.
-#include "main.h"
-
-#include "sim/Cell.h"
+#include "sim/worker.h"
+#include "sim/signal.h"
 
 #include <pthread.h>
 #include <sched.h>
@@ -12,8 +11,8 @@
 
 namespace {
 
-pthread_t thread_signal;
-int stat_s = -1;  // pthread_create's result; 0 while a worker exists
+pthread_t worker_thread;
+bool worker_exists = false;  // main thread only
 
 // The park handshake. The worker checks `park_wanted` (one relaxed load) at
 // every cell boundary; the rest is done under the mutex, so a park that follows
@@ -37,50 +36,50 @@ bool park_here() {
 }
 
 void* worker_entry(void*) {
-    signal_add();
+    signal_worker_loop();
     return nullptr;
 }
 
 }  // namespace
 
-void signal_add() {
+void signal_worker_loop() {
     for (;;) {
         // One pass: every cell in table order, updated in place. A park request
         // stops the sweep at a cell boundary; the pass then goes on from there.
-        int i3 = 0;
+        int next_cell = 0;
         for (;;) {
-            i3 = signal_sweep(i3, park_wanted);
+            next_cell = signal_sweep(next_cell, park_wanted);
             if (!park_wanted.load(std::memory_order_relaxed)) break;
             if (!park_here()) return;
         }
         passes.fetch_add(1, std::memory_order_relaxed);
-        if (i3 == 0) sched_yield();  // an empty colony: nothing to do, be polite
+        if (next_cell == 0) sched_yield();  // an empty colony: nothing to do, be polite
     }
 }
 
 void signal_worker_start() {
-    if (stat_s == 0) return;
+    if (worker_exists) return;
     stop_wanted = false;
-    stat_s = pthread_create(&thread_signal, nullptr, worker_entry, nullptr);
+    worker_exists = pthread_create(&worker_thread, nullptr, worker_entry, nullptr) == 0;
 }
 
 void signal_worker_stop() {
-    if (stat_s != 0) return;
+    if (!worker_exists) return;
     {
         std::lock_guard lock(g_mutex);
         stop_wanted = true;
         park_wanted = true;
     }
     g_cv.notify_all();
-    pthread_join(thread_signal, nullptr);
-    stat_s = -1;
+    pthread_join(worker_thread, nullptr);
+    worker_exists = false;
     std::lock_guard lock(g_mutex);
     park_wanted = park_depth > 0;
     worker_parked = false;
 }
 
 bool signal_worker_running() {
-    return stat_s == 0;
+    return worker_exists;
 }
 
 std::uint64_t signal_worker_passes() {
@@ -88,7 +87,7 @@ std::uint64_t signal_worker_passes() {
 }
 
 bool signal_worker_quiet() {
-    if (stat_s != 0) return true;
+    if (!worker_exists) return true;
     std::lock_guard lock(g_mutex);
     return worker_parked && park_wanted.load();
 }
@@ -97,7 +96,7 @@ WorkerPause::WorkerPause() {
     if (park_depth++ > 0) return;
     std::unique_lock lock(g_mutex);
     park_wanted = true;
-    if (stat_s != 0) return;
+    if (!worker_exists) return;
     g_cv.wait(lock, [] { return worker_parked; });
 }
 

@@ -1,7 +1,8 @@
 // The simulation's one random sequence: PCG32 (a 64-bit LCG with a permuted
 // 32-bit output). Small, fast, and an LCG can jump ahead, so gene expression can
 // account for draws whose value nobody looks at without computing each one.
-#include "Cell.h"
+#include "sim/random.h"
+#include "sim/sizes.h"
 
 #include <array>
 

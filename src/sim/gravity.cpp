@@ -1,10 +1,9 @@
 // Column gravity: keeps column heights and pushes cells towards the floor; the
 // random walk, which tries the site below first, does the falling.
-#include "main.h"
+#include "sim/gravity.h"
+#include "sim/world.h"
 
-#include "sim/Cell.h"
-
-void add_gravity(int i) {
+void apply_column_gravity(int i) {
     const int x = Cells[i].x, y = Cells[i].y, z = Cells[i].z;
     const std::int32_t height = world_gravity[x][y][z + 1] + 1;
     world_gravity[x][y][z] = height;

@@ -1,0 +1,41 @@
+// The frame pass without its drawing: the requests, then every cell's step.
+#include "app/frame_pass.h"
+#include "app/cell_list.h"
+#include "app/genome_file.h"
+
+BOOLEAN k_p = 0;
+BOOLEAN kSpace = 0;
+BOOLEAN kReturn = 0;
+
+void serve_requests() {
+    if (k_p) {
+        save_cell_list();
+        k_p = 0;
+    }
+    if (kReturn) {
+        divide_every_cell();
+        kReturn = 0;
+    }
+    if (kSpace) {
+        load_genome();
+        load_cell_list();
+        kSpace = 0;
+    }
+}
+
+void cell_step(int i) {
+    TCells& c = Cells[i];
+    c.type = world[c.x][c.y][c.z];
+    c.clamps = world_clamp[c.x][c.y][c.z];
+    if (c.clamps > 1) random_walk_turn(i);
+}
+
+void frame_pass() {
+    serve_requests();
+    frame_cells([](int) {});
+}
+
+void reset_to_program_start() {
+    reset_simulation();
+    k_p = kSpace = kReturn = 0;
+}

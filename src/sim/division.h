@@ -1,0 +1,14 @@
+// Division: a daughter of type 1 goes into the first free face neighbour in one
+// of four search orders; a cell with no free neighbour is marked pushed.
+#pragma once
+
+// The four search orders are the one cycle z-1, x-1, y-1, y+1, x+1, z+1 entered
+// at its first, second, third and fourth element.
+inline constexpr int kDivisionOrders = 4;
+
+// Divides cell i in search order `order` (0..3).
+void divide_in_order(int i, int order);
+// Divides cell i in an order drawn from the sequence (one draw).
+void divide_cell(int i);
+// Divides every live cell once; daughters born meanwhile are not divided again.
+void divide_every_cell();

@@ -1,0 +1,8 @@
+// The switches that the simulation's rules read. The keys (V, G) and the batch
+// options set them; main thread only.
+#pragma once
+
+#include "sim/sizes.h"
+
+extern BOOLEAN k_g;  // column gravity on (G)
+extern BOOLEAN k_v;  // division by genes on (V)

@@ -1,0 +1,36 @@
+// The free-flying camera and its arithmetic, free of GL and of the keyboard.
+// The single and double precision steps are deliberate: they make the camera's
+// path exactly repeatable.
+#pragma once
+
+// The camera. Lattice coordinates are world coordinates, z up.
+struct Tcamera {
+    float x, y, z;  // position
+    float Xrot;     // pitch in degrees: 0 looks straight down, 90 level, 180 up
+    float Zrot;     // heading in degrees about z, kept in 0..360 once the mouse turned it
+};
+// The window's camera; main thread only.
+extern Tcamera camera;
+// Where the camera starts.
+inline constexpr Tcamera kStartCamera = {-1.0f, -1.0f, 30.0f, 30.0f, -90.0f};
+
+inline constexpr double kPi = 3.141592653589793;
+inline constexpr int kMouseAnchorX = 400;   // mouse look measures from here, in window pixels
+inline constexpr int kMouseAnchorY = 300;   // (the anchor's row)
+inline constexpr float kFlightStep = 0.4f;  // lattice units per frame a flight key is held
+
+// Turns `cam`, keeping the pitch in 0..180 and bringing the heading back into
+// 0..360 by one correction each way.
+void rotate_camera(Tcamera& cam, float x_angle, float z_angle);
+// rotate_camera on the window's camera.
+void Camera_Rotation(float xAngle, float zAngle);
+// The direction W flies along, in radians, from the camera's heading.
+float flight_heading(const Tcamera& cam);
+// The heading turned a quarter left (-1) or right (+1), for A and D.
+float sideways_heading(float heading, int side);
+// Moves `cam` by `speed` along `heading`; with `vertical` (W, S) it also climbs
+// or dives with the pitch.
+void fly(Tcamera& cam, float speed, float heading, bool vertical);
+// The turn that a cursor at (cur_x, cur_y) asks for: 5 pixels from the anchor
+// per degree.
+void mouse_look_turn(long cur_x, long cur_y, float& x_angle, float& z_angle);

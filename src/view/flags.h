@@ -1,0 +1,16 @@
+// The view's flags: what the window shows and how the mouse acts. The key poll
+// sets them, the cell drawing and the overlay read them; main thread only.
+#pragma once
+
+#include "sim/sizes.h"
+
+extern BOOLEAN k_l;                // draw cells of type 1 (L)
+extern BOOLEAN show_map;           // draw the axis markers (M)
+extern BOOLEAN showmouse;          // cursor free and shown; while 0 the mouse turns the camera
+extern int show_len;               // type shown in isolate mode, level marked by the overlay
+extern int move_file;              // isolate mode when non-zero (digit keys)
+extern BOOLEAN show_overlay;       // the F1 overlay is shown; off at start
+extern BOOLEAN screenshot_wanted;  // F12: save the next frame shown; cleared once saved
+
+// Gives every view flag its start value.
+void init_view_flags();
