@@ -19,6 +19,52 @@ namespace {
 
 constexpr WindowSetup kWindow = {1000, 600, "Kelvaro v0.24 https://kelvaro.example.org/", "TALVEN"};
 
+#ifdef KELVARO_FRAME_LOG
+// Test builds only: when the first frame was shown (on the monotonic clock, to
+// compare with the launch time), then frames per second, live cells and the
+// overlay's cost, once a second.
+struct FrameLog {
+    std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
+    int frames = 0;
+    bool first_shown = false;
+    double overlay_ms = 0;
+
+    void frame_shown() {
+        if (!first_shown) {
+            timespec now_ts;
+            clock_gettime(CLOCK_MONOTONIC, &now_ts);
+            std::fprintf(stderr, "first frame at %.6f\n", now_ts.tv_sec + now_ts.tv_nsec * 1e-9);
+            first_shown = true;
+        }
+        ++frames;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last < std::chrono::seconds(1)) return;
+        const double s = std::chrono::duration<double>(now - last).count();
+        std::fprintf(stderr, "fps %.2f cells %d overlay_ms %.3f\n", frames / s, Cells_count,
+                     overlay_ms / frames);
+        overlay_ms = 0;
+        frames = 0;
+        last = now;
+    }
+};
+FrameLog g_log;
+#endif
+
+// The overlay's statistics always, its drawing while shown. The frame log
+// counts only the overlay's own drawing: the scene is finished first.
+void overlay(int width, int height) {
+#ifdef KELVARO_FRAME_LOG
+    if (show_overlay) glFinish();
+    const auto start = std::chrono::steady_clock::now();
+    overlay_frame(width, height);
+    if (show_overlay) glFinish();
+    g_log.overlay_ms +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+#else
+    overlay_frame(width, height);
+#endif
+}
+
 void render_frame() {
     glClearColor(0.6f, 0.8f, 1.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -28,20 +74,7 @@ void render_frame() {
     if (show_map) draw_axis_markers();
     int width = 0, height = 0;
     plat_framebuffer_size(width, height);
-#ifdef KELVARO_FRAME_LOG
-    // The overlay's cost: its statistics always, its drawing while shown (the
-    // scene is finished first, so only the overlay's own drawing is counted).
-    if (show_overlay) glFinish();
-    const auto overlay_start = std::chrono::steady_clock::now();
-    overlay_frame(width, height);
-    if (show_overlay) glFinish();
-    static double overlay_ms = 0;
-    overlay_ms +=
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - overlay_start)
-            .count();
-#else
-    overlay_frame(width, height);
-#endif
+    overlay(width, height);
     glPopMatrix();
     if (screenshot_wanted) {
         save_screenshot(width, height);  // the frame as shown, before the swap
@@ -50,30 +83,7 @@ void render_frame() {
     plat_swap();
     plat_pause_ms(1);
 #ifdef KELVARO_FRAME_LOG
-    // Test builds only: when the first frame was shown (on the monotonic clock,
-    // to compare with the launch time), then frames per second and live cells,
-    // once a second.
-    static auto last = std::chrono::steady_clock::now();
-    static int frames = 0;
-    if (frames == 0 && last.time_since_epoch().count() != 0) {
-        static bool first_shown = false;
-        if (!first_shown) {
-            timespec now_ts;
-            clock_gettime(CLOCK_MONOTONIC, &now_ts);
-            std::fprintf(stderr, "first frame at %.6f\n", now_ts.tv_sec + now_ts.tv_nsec * 1e-9);
-            first_shown = true;
-        }
-    }
-    ++frames;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - last >= std::chrono::seconds(1)) {
-        const double s = std::chrono::duration<double>(now - last).count();
-        std::fprintf(stderr, "fps %.2f cells %d overlay_ms %.3f\n", frames / s, Cells_count,
-                     overlay_ms / frames);
-        overlay_ms = 0;
-        frames = 0;
-        last = now;
-    }
+    g_log.frame_shown();
 #endif
 }
 

@@ -12,49 +12,6 @@
 
 namespace {
 
-enum Option : int {
-    kOptGenome = 1000,
-    kOptCells,
-    kOptFrames,
-    kOptDivision,
-    kOptGravity,
-    kOptDivideAllAt,
-    kOptSeed,
-    kOptSignalPasses,
-    kOptShift,
-    kOptReloadEvery,
-    kOptThreaded,
-    kOptOut,
-    kOptStats,
-    kOptSnapshotEvery,
-    kOptSnapshotDir,
-    kOptQuiet,
-    kOptProgress,
-    kOptHelp,
-};
-
-const option kLongOptions[] = {
-    {"genome", required_argument, nullptr, kOptGenome},
-    {"cells", required_argument, nullptr, kOptCells},
-    {"frames", required_argument, nullptr, kOptFrames},
-    {"division", no_argument, nullptr, kOptDivision},
-    {"gravity", no_argument, nullptr, kOptGravity},
-    {"divide-all-at", required_argument, nullptr, kOptDivideAllAt},
-    {"seed", required_argument, nullptr, kOptSeed},
-    {"signal-passes", required_argument, nullptr, kOptSignalPasses},
-    {"shift", required_argument, nullptr, kOptShift},
-    {"reload-every", required_argument, nullptr, kOptReloadEvery},
-    {"threaded", no_argument, nullptr, kOptThreaded},
-    {"out", required_argument, nullptr, kOptOut},
-    {"stats", required_argument, nullptr, kOptStats},
-    {"snapshot-every", required_argument, nullptr, kOptSnapshotEvery},
-    {"snapshot-dir", required_argument, nullptr, kOptSnapshotDir},
-    {"quiet", no_argument, nullptr, kOptQuiet},
-    {"progress", no_argument, nullptr, kOptProgress},
-    {"help", no_argument, nullptr, kOptHelp},
-    {nullptr, 0, nullptr, 0},
-};
-
 // A whole argument as a decimal integer in [lo, hi]: no blanks, no '+', nothing
 // after the digits, so "10x", " 5" and "1e3" are mistakes rather than 10, 5, 1.
 template <class T>
@@ -104,6 +61,94 @@ bool frame_list(const char* text, std::vector<int>& out, std::string& error) {
     }
 }
 
+// How an option's value is read.
+enum class Kind { kSwitch, kText, kInt, kSeed, kFrameList, kHelp };
+
+// One row of the option table: the name, how its value is read, where it goes.
+struct OptionSpec {
+    const char* name;
+    Kind kind;
+    bool BatchOptions::*flag = nullptr;         // kSwitch: set; kInt, kSeed: set when given
+    std::string BatchOptions::*text = nullptr;  // kText
+    int BatchOptions::*number = nullptr;        // kInt
+    int lo = 0, hi = 0;                         // kInt: the allowed range
+};
+
+using O = BatchOptions;
+const OptionSpec kOptions[] = {
+    {"genome", Kind::kText, nullptr, &O::genome},
+    {"cells", Kind::kText, nullptr, &O::cells},
+    {"frames", Kind::kInt, nullptr, nullptr, &O::frames, 0, INT_MAX - 1},
+    {"division", Kind::kSwitch, &O::division},
+    {"gravity", Kind::kSwitch, &O::gravity},
+    {"divide-all-at", Kind::kFrameList},
+    {"seed", Kind::kSeed, &O::seeded},
+    {"signal-passes", Kind::kInt, &O::signal_passes_given, nullptr, &O::signal_passes, 0, INT_MAX},
+    // Records that the shift moves off the lattice are skipped, so any larger
+    // shift could only empty the colony.
+    {"shift", Kind::kInt, nullptr, nullptr, &O::shift, -1000000, 1000000},
+    {"reload-every", Kind::kInt, nullptr, nullptr, &O::reload_every, 1, INT_MAX},
+    {"threaded", Kind::kSwitch, &O::threaded},
+    {"out", Kind::kText, nullptr, &O::out},
+    {"stats", Kind::kText, nullptr, &O::stats},
+    {"snapshot-every", Kind::kInt, nullptr, nullptr, &O::snapshot_every, 1, INT_MAX},
+    {"snapshot-dir", Kind::kText, nullptr, &O::snapshot_dir},
+    {"quiet", Kind::kSwitch, &O::quiet},
+    {"progress", Kind::kSwitch, &O::progress},
+    {"help", Kind::kHelp},
+};
+constexpr int kOptionCount = int(sizeof kOptions / sizeof kOptions[0]);
+constexpr int kFirstOption = 1000;  // getopt_long's value for kOptions[0]
+
+// getopt_long's view of the table.
+struct LongOptions {
+    option rows[kOptionCount + 1] = {};
+    LongOptions() {
+        for (int k = 0; k < kOptionCount; ++k) {
+            const bool takes_value =
+                kOptions[k].kind != Kind::kSwitch && kOptions[k].kind != Kind::kHelp;
+            rows[k] = {kOptions[k].name, takes_value ? required_argument : no_argument, nullptr,
+                       kFirstOption + k};
+        }
+    }
+};
+const LongOptions kLongOptions;
+
+// Takes one option's value into `o`; false with `error` set when it is not usable.
+bool take_option(const OptionSpec& spec, const char* arg, BatchOptions& o, std::string& error) {
+    switch (spec.kind) {
+        case Kind::kSwitch: o.*spec.flag = true; return true;
+        case Kind::kText: o.*spec.text = arg; return true;
+        case Kind::kInt:
+            if (!int_option(spec.name, arg, spec.lo, spec.hi, o.*spec.number, error)) return false;
+            if (spec.flag) o.*spec.flag = true;
+            return true;
+        case Kind::kSeed:
+            if (!parse_number(std::string_view(arg), std::uint64_t(0), UINT64_MAX, o.seed)) {
+                error = "--seed: " + quoted(arg) + " is not a whole number from 0 to " +
+                        std::to_string(UINT64_MAX);
+                return false;
+            }
+            o.seeded = true;
+            return true;
+        case Kind::kFrameList: return frame_list(arg, o.divide_all_at, error);
+        case Kind::kHelp: return true;
+    }
+    return true;
+}
+
+// The message for what getopt_long refused: a missing value, a value given to
+// a switch, an unknown option.
+std::string refused(int c, int argc, char** argv, int prev) {
+    if (c == ':') return "option " + quoted(argv[optind - 1]) + " needs a value";
+    // A long option has advanced optind past itself; an unknown short one
+    // inside a group has not, and is reported by its letter.
+    const char* given = argv[optind > prev && optind - 1 < argc ? optind - 1 : prev];
+    if (optopt >= kFirstOption) return "option " + quoted(given) + " takes no value";
+    const std::string name = optopt ? std::string("-") + char(optopt) : std::string(given);
+    return "unknown option " + quoted(name) + " (see --help)";
+}
+
 // The checks that concern several options at once.
 bool check_combination(BatchOptions& o, std::string& error) {
     if ((o.snapshot_every > 0) != !o.snapshot_dir.empty()) {
@@ -139,73 +184,16 @@ ParseResult parse_batch_options(int argc, char** argv, BatchOptions& o, std::str
     opterr = 0;  // its own messages would be a second line, and unprefixed
     for (;;) {
         const int prev = optind;
-        const int c = getopt_long(argc, argv, ":h", kLongOptions, nullptr);
+        const int c = getopt_long(argc, argv, ":h", kLongOptions.rows, nullptr);
         if (c == -1) break;
-        const char* arg = optarg;
-        switch (c) {
-            case kOptGenome: o.genome = arg; break;
-            case kOptCells: o.cells = arg; break;
-            case kOptFrames:
-                if (!int_option("frames", arg, 0, INT_MAX - 1, o.frames, error))
-                    return ParseResult::kError;
-                break;
-            case kOptDivision: o.division = true; break;
-            case kOptGravity: o.gravity = true; break;
-            case kOptDivideAllAt:
-                if (!frame_list(arg, o.divide_all_at, error)) return ParseResult::kError;
-                break;
-            case kOptSeed:
-                if (!parse_number(std::string_view(arg), std::uint64_t(0), UINT64_MAX, o.seed)) {
-                    error = "--seed: " + quoted(arg) + " is not a whole number from 0 to " +
-                            std::to_string(UINT64_MAX);
-                    return ParseResult::kError;
-                }
-                o.seeded = true;
-                break;
-            case kOptSignalPasses:
-                if (!int_option("signal-passes", arg, 0, INT_MAX, o.signal_passes, error))
-                    return ParseResult::kError;
-                o.signal_passes_given = true;
-                break;
-            case kOptShift:
-                // Records that the shift moves off the lattice are skipped, so any
-                // larger shift could only empty the colony.
-                if (!int_option("shift", arg, -1000000, 1000000, o.shift, error))
-                    return ParseResult::kError;
-                break;
-            case kOptReloadEvery:
-                if (!int_option("reload-every", arg, 1, INT_MAX, o.reload_every, error))
-                    return ParseResult::kError;
-                break;
-            case kOptThreaded: o.threaded = true; break;
-            case kOptOut: o.out = arg; break;
-            case kOptStats: o.stats = arg; break;
-            case kOptSnapshotEvery:
-                if (!int_option("snapshot-every", arg, 1, INT_MAX, o.snapshot_every, error))
-                    return ParseResult::kError;
-                break;
-            case kOptSnapshotDir: o.snapshot_dir = arg; break;
-            case kOptQuiet: o.quiet = true; break;
-            case kOptProgress: o.progress = true; break;
-            case 'h':
-            case kOptHelp: return ParseResult::kHelp;
-            case ':':
-                error = "option " + quoted(argv[optind - 1]) + " needs a value";
-                return ParseResult::kError;
-            default: {
-                // A long option has advanced optind past itself; an unknown short
-                // one inside a group has not, and is reported by its letter.
-                const char* given = argv[optind > prev ? optind - 1 : prev];
-                if (optopt >= kOptGenome) {
-                    error = "option " + quoted(given) + " takes no value";
-                } else {
-                    const std::string name =
-                        optopt ? std::string("-") + char(optopt) : std::string(given);
-                    error = "unknown option " + quoted(name) + " (see --help)";
-                }
-                return ParseResult::kError;
-            }
+        if (c == 'h') return ParseResult::kHelp;
+        if (c < kFirstOption || c >= kFirstOption + kOptionCount) {
+            error = refused(c, argc, argv, prev);
+            return ParseResult::kError;
         }
+        const OptionSpec& spec = kOptions[c - kFirstOption];
+        if (spec.kind == Kind::kHelp) return ParseResult::kHelp;
+        if (!take_option(spec, optarg, o, error)) return ParseResult::kError;
     }
     if (optind < argc) {
         error = "unexpected argument " + quoted(argv[optind]) + " (see --help)";
