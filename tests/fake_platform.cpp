@@ -16,10 +16,18 @@ void reset() {
 bool plat_key_held(Key key) {
     return fake::state().held[int(key)];
 }
-bool plat_next_press(Key& key) {
+bool plat_next_press(KeyPress& press) {
     auto& q = fake::state().presses;
     if (q.empty()) return false;
-    key = q.front();
+    press = q.front();
+    q.erase(q.begin());
+    return true;
+}
+bool plat_next_click(double& x, double& y) {
+    auto& q = fake::state().clicks;
+    if (q.empty()) return false;
+    x = q.front().first;
+    y = q.front().second;
     q.erase(q.begin());
     return true;
 }

@@ -15,7 +15,8 @@ struct State {
     bool captured = false;
     std::vector<int> pauses;  // every pause, in order
     std::vector<std::pair<double, double>> cursor_sets;
-    std::vector<Key> presses;  // queued presses, oldest first
+    std::vector<KeyPress> presses;                  // queued presses, oldest first
+    std::vector<std::pair<double, double>> clicks;  // queued left clicks, oldest first
 };
 
 State& state();
@@ -23,8 +24,8 @@ void reset();
 inline void hold(Key k, bool down = true) {
     state().held[int(k)] = down;
 }
-inline void press(Key k) {
-    state().presses.push_back(k);
+inline void press(Key k, bool shift = false) {
+    state().presses.push_back({k, shift});
 }
 inline int paused_ms() {
     int total = 0;

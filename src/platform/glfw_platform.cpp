@@ -21,8 +21,13 @@ bool g_tapped[int(Key::Count)] = {};
 
 // Presses in order, for the keys that act once per press.
 constexpr int kPressQueue = 64;
-Key g_presses[kPressQueue];
+KeyPress g_presses[kPressQueue];
 int g_press_head = 0, g_press_count = 0;
+
+// Left clicks in order, at their places.
+constexpr int kClickQueue = 16;
+double g_clicks[kClickQueue][2];
+int g_click_head = 0, g_click_count = 0;
 
 // GLFW's description is valid only during its callback: keep a copy.
 char g_error[512] = "unknown error";
@@ -36,12 +41,44 @@ bool g_focused = false;
 // reports whatever the layout. Letters other than W, A, S and D are looked up
 // by label when the window opens (refresh_layout).
 constexpr int kUsKey[int(Key::Count)] = {
-    GLFW_KEY_0,           GLFW_KEY_1,      GLFW_KEY_2,     GLFW_KEY_3,      GLFW_KEY_4,
-    GLFW_KEY_5,           GLFW_KEY_6,      GLFW_KEY_7,     GLFW_KEY_8,      GLFW_KEY_9,
-    GLFW_KEY_M,           GLFW_KEY_W,      GLFW_KEY_S,     GLFW_KEY_A,      GLFW_KEY_D,
-    GLFW_KEY_L,           GLFW_KEY_P,      GLFW_KEY_G,     GLFW_KEY_V,      GLFW_KEY_SPACE,
-    GLFW_KEY_KP_SUBTRACT, GLFW_KEY_KP_ADD, GLFW_KEY_ENTER, GLFW_KEY_ESCAPE, GLFW_KEY_F1,
+    GLFW_KEY_0,
+    GLFW_KEY_1,
+    GLFW_KEY_2,
+    GLFW_KEY_3,
+    GLFW_KEY_4,
+    GLFW_KEY_5,
+    GLFW_KEY_6,
+    GLFW_KEY_7,
+    GLFW_KEY_8,
+    GLFW_KEY_9,
+    GLFW_KEY_M,
+    GLFW_KEY_W,
+    GLFW_KEY_S,
+    GLFW_KEY_A,
+    GLFW_KEY_D,
+    GLFW_KEY_L,
+    GLFW_KEY_P,
+    GLFW_KEY_G,
+    GLFW_KEY_V,
+    GLFW_KEY_SPACE,
+    GLFW_KEY_KP_SUBTRACT,
+    GLFW_KEY_KP_ADD,
+    GLFW_KEY_ENTER,
+    GLFW_KEY_ESCAPE,
+    GLFW_KEY_F1,
     GLFW_KEY_F12,
+    GLFW_KEY_F2,
+    GLFW_KEY_F3,
+    GLFW_KEY_F4,
+    GLFW_KEY_F5,
+    GLFW_KEY_F6,
+    GLFW_KEY_F9,
+    GLFW_KEY_F11,
+    GLFW_KEY_HOME,
+    GLFW_KEY_PAGE_UP,
+    GLFW_KEY_PAGE_DOWN,
+    GLFW_KEY_LEFT_BRACKET,
+    GLFW_KEY_RIGHT_BRACKET,
 };
 static_assert(sizeof kUsKey / sizeof kUsKey[0] == int(Key::Count));
 int g_glfw_key[int(Key::Count)];
@@ -91,12 +128,19 @@ void on_error(int, const char* description) {
     std::snprintf(g_error, sizeof g_error, "%s", description);
 }
 
-void on_key(GLFWwindow*, int code, int, int action, int) {
+void on_key(GLFWwindow*, int code, int, int action, int mods) {
     Key key;
     if (action != GLFW_PRESS || !from_glfw(code, key)) return;
     g_tapped[int(key)] = true;
     if (g_press_count == kPressQueue) return;  // a full queue drops the press
-    g_presses[(g_press_head + g_press_count++) % kPressQueue] = key;
+    g_presses[(g_press_head + g_press_count++) % kPressQueue] = {key, (mods & GLFW_MOD_SHIFT) != 0};
+}
+
+void on_mouse_button(GLFWwindow* window, int button, int action, int) {
+    if (button != GLFW_MOUSE_BUTTON_LEFT || action != GLFW_PRESS) return;
+    if (g_click_count == kClickQueue) return;
+    double* at = g_clicks[(g_click_head + g_click_count++) % kClickQueue];
+    glfwGetCursorPos(window, &at[0], &at[1]);
 }
 
 void on_size(GLFWwindow*, int w, int h) {
@@ -129,11 +173,20 @@ bool plat_key_held(Key key) {
     return down || tapped;
 }
 
-bool plat_next_press(Key& key) {
+bool plat_next_press(KeyPress& press) {
     if (g_press_count == 0) return false;
-    key = g_presses[g_press_head];
+    press = g_presses[g_press_head];
     g_press_head = (g_press_head + 1) % kPressQueue;
     --g_press_count;
+    return true;
+}
+
+bool plat_next_click(double& x, double& y) {
+    if (g_click_count == 0) return false;
+    x = g_clicks[g_click_head][0];
+    y = g_clicks[g_click_head][1];
+    g_click_head = (g_click_head + 1) % kClickQueue;
+    --g_click_count;
     return true;
 }
 
@@ -185,6 +238,7 @@ bool plat_open(const WindowSetup& setup, const char*& why) {
     glfwMakeContextCurrent(g_window);
     glfwSwapInterval(0);  // the loop paces itself: no frame-rate limit but its 1 ms pause
     glfwSetKeyCallback(g_window, on_key);
+    glfwSetMouseButtonCallback(g_window, on_mouse_button);
     glfwSetFramebufferSizeCallback(g_window, on_size);
     glfwSetWindowFocusCallback(g_window, on_focus);
     return true;

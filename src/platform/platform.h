@@ -31,7 +31,25 @@ enum class Key {
     Escape,
     F1,
     F12,
+    F2,
+    F3,
+    F4,
+    F5,
+    F6,
+    F9,
+    F11,
+    Home,
+    PageUp,
+    PageDown,
+    BracketLeft,   // [
+    BracketRight,  // ]
     Count
+};
+
+// One press of a key, with the state of Shift at that moment.
+struct KeyPress {
+    Key key;     // the key pressed
+    bool shift;  // either Shift key was held
 };
 
 // The key is held now, or was pressed since it was last asked about (a tap
@@ -39,7 +57,10 @@ enum class Key {
 // keyboard layout gives them, except W, A, S and D, which keep their places.
 bool plat_key_held(Key key);
 // Takes the oldest key press not yet taken; false when none is queued.
-bool plat_next_press(Key& key);
+bool plat_next_press(KeyPress& press);
+// Takes the oldest left click not yet taken, at its place in window pixels;
+// false when none is queued.
+bool plat_next_click(double& x, double& y);
 // The program's window has the keyboard focus.
 bool plat_focused();
 // Cursor position in window pixels.

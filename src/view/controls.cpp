@@ -109,10 +109,10 @@ Action action_of(Key key, bool& found) {
 }
 
 void serve_presses() {
-    Key key;
-    while (plat_next_press(key)) {
+    KeyPress press;
+    while (plat_next_press(press)) {
         bool found = false;
-        const Action a = action_of(key, found);
+        const Action a = action_of(press.key, found);
         if (found) act(a);
     }
 }

@@ -1,172 +1,17 @@
 #!/usr/bin/env python3
-"""End-to-end tests of the window program: the real binary in a real X server
-(Xvfb, Mesa's software OpenGL), driven with real key presses (xdotool), checked
-by the files it writes, its window's properties and the pixels it draws.
+"""End-to-end tests of the window program's start, key table, files and overlay.
 
 Usage: e2e.py --binary PATH --xprobe PATH [unittest arguments]
 """
-import argparse
 import glob
 import os
-import re
-import shutil
 import subprocess
-import sys
-import tempfile
 import time
 import unittest
 
-BINARY = None
-XPROBE = None
-DISPLAY = None
-XVFB = None
-
-SKY = (153, 204, 255)  # the clear colour 0.6, 0.8, 1.0
-RED = (255, 0, 0)  # axis markers, type 2
-YELLOW = (255, 255, 0)  # type 1
-BLUE = (0, 0, 255)  # types 3 and 4
-ORANGE = (255, 120, 0)  # type 6
-GREEN = (0, 255, 100)  # type 11
-
-
-def env():
-    e = dict(os.environ)
-    e["DISPLAY"] = DISPLAY
-    e.setdefault("LIBGL_ALWAYS_SOFTWARE", "1")
-    return e
-
-
-def run(*args, check=True):
-    return subprocess.run(args, env=env(), check=check, capture_output=True, text=True).stdout
-
-
-def wait_until(what, predicate, timeout=20.0, step=0.05):
-    deadline = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise AssertionError("timed out waiting for " + what)
-        time.sleep(step)
-
-
-def colony(records):
-    """Cell-list text for records given in lattice coordinates (the reload adds 40 to x and y)."""
-    return "".join("%d %d %d %d\n" % (t, x - 40, y - 40, z) for t, x, y, z in records)
-
-
-class Image:
-    def __init__(self, ppm):
-        # Binary PPM: "P6\n<w> <h>\n<max>\n" then RGB bytes.
-        parts = ppm.split(b"\n", 3)
-        assert parts[0] == b"P6", parts[0]
-        self.width, self.height = map(int, parts[1].split())
-        self.data = parts[3]
-        assert len(self.data) >= self.width * self.height * 3
-
-    def pixel(self, x, y):
-        i = (y * self.width + x) * 3
-        return tuple(self.data[i : i + 3])
-
-    def count(self, rgb):
-        target = bytes(rgb)
-        n = 0
-        d = self.data
-        for i in range(0, self.width * self.height * 3, 3):
-            if d[i : i + 3] == target:
-                n += 1
-        return n
-
-
-class Session:
-    """One run of the program in a scratch working folder."""
-
-    def __init__(self, files=None):
-        self.dir = tempfile.mkdtemp(prefix="kelvaro-e2e-")
-        for name, text in (files or {}).items():
-            with open(os.path.join(self.dir, name), "w") as f:
-                f.write(text)
-        self.proc = subprocess.Popen([BINARY], cwd=self.dir, env=env(),
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        try:
-            self.window = wait_until("the window", self._find_window)
-            wait_until("the first frame", lambda: self.shot().count(SKY) > 1000)
-        except BaseException:
-            self.finish()
-            raise
-
-    def _find_window(self):
-        out = run("xdotool", "search", "--onlyvisible", "--classname", "TALVEN", check=False).split()
-        return out[0] if out else None
-
-    def path(self, name):
-        return os.path.join(self.dir, name)
-
-    def read(self, name):
-        with open(self.path(name)) as f:
-            return f.read()
-
-    def key(self, *names):
-        for name in names:
-            run("xdotool", "key", name)
-            time.sleep(0.25)  # longer than the poll's own pause after a key
-
-    def shot(self):
-        for attempt in range(50):
-            r = subprocess.run(["import", "-window", str(self.window), "-depth", "8", "ppm:-"],
-                               env=env(), capture_output=True)
-            if r.returncode == 0:
-                return Image(r.stdout)
-            time.sleep(0.1)  # the window may not be viewable yet
-        raise AssertionError("cannot take a screenshot: " + r.stderr.decode())
-
-    def wait_colour(self, rgb, at_least=1, timeout=20.0):
-        return wait_until("colour %s" % (rgb,), lambda: self.shot().count(rgb) >= at_least, timeout)
-
-    def wait_no_colour(self, rgb, timeout=20.0):
-        return wait_until("no colour %s" % (rgb,), lambda: self.shot().count(rgb) == 0 or None, timeout)
-
-    def save(self):
-        """Presses P and returns the saved records as lists of four integers."""
-        target = self.path("list.txt")
-        if os.path.exists(target):
-            os.remove(target)
-        self.key("p")
-        wait_until("list.txt", lambda: os.path.exists(target))
-        return [list(map(int, line.split())) for line in self.read("list.txt").splitlines()]
-
-    def reload(self, settled_colour):
-        self.key("space")
-        wait_until("dedug.tmp", lambda: os.path.exists(self.path("dedug.tmp")))
-        self.wait_colour(settled_colour)
-
-    def close(self):
-        if self.proc.poll() is None:
-            run(XPROBE, "close", str(self.window), check=False)
-            try:
-                return self.proc.wait(timeout=20)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
-                raise
-        return self.proc.returncode
-
-    def finish(self):
-        try:
-            if self.proc.poll() is None:
-                self.proc.kill()
-                self.proc.wait()
-        finally:
-            shutil.rmtree(self.dir, ignore_errors=True)
-
-
-class ProgramTest(unittest.TestCase):
-    files = None
-
-    def setUp(self):
-        self.s = Session(self.files)
-        self.addCleanup(self.s.finish)
+import harness
+from harness import (BLUE, GREEN, ORANGE, RED, SKY, YELLOW, Image, ProgramTest, Session, colony,
+                     run, wait_until)
 
 
 class Window(ProgramTest):
@@ -194,7 +39,7 @@ class Window(ProgramTest):
         def cursor_after_move():
             run("xdotool", "mousemove", "--window", self.s.window, "100", "100")
             time.sleep(0.2)
-            return run(XPROBE, "cursor").strip()
+            return run(harness.XPROBE, "cursor").strip()
 
         self.assertEqual(cursor_after_move(), "0")  # mouse look: hidden and captured
         self.s.key("Escape")
@@ -309,27 +154,6 @@ class Filters(ProgramTest):
         self.s.wait_colour(YELLOW, 20)
 
 
-def main():
-    global BINARY, XPROBE, DISPLAY, XVFB
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--binary", required=True)
-    parser.add_argument("--xprobe", required=True)
-    args, rest = parser.parse_known_args()
-    BINARY, XPROBE = os.path.abspath(args.binary), os.path.abspath(args.xprobe)
-    read_fd, write_fd = os.pipe()
-    XVFB = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24",
-                             "-nolisten", "tcp", "-noreset"], pass_fds=(write_fd,),
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_fd)
-    with os.fdopen(read_fd) as f:
-        DISPLAY = ":" + f.readline().strip()
-    try:
-        result = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2).result
-    finally:
-        XVFB.terminate()
-        XVFB.wait()
-    sys.exit(0 if result.wasSuccessful() else 1)
-
 
 if __name__ == "__main__":
-    main()
+    harness.main()
