@@ -8,6 +8,7 @@
 // pipe, a device) reads as unopened, so no load can block or run forever.
 class FileReader {
    public:
+    // Opens `path` when it names a regular file.
     explicit FileReader(const char* path);
     ~FileReader();
     FileReader(const FileReader&) = delete;
@@ -43,6 +44,7 @@ class FileReader {
 // is destroyed uncommitted removes its temporary file.
 class AtomicFileWriter {
    public:
+    // Creates the temporary file beside `path`, with the mode a plain create gives.
     explicit AtomicFileWriter(const char* path);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;

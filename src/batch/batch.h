@@ -20,38 +20,40 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitOutput = 1;  // an output could not be written
 inline constexpr int kExitUsage = 2;   // a bad option or value, an input that cannot be read
 
-inline constexpr int kDefaultFrames = 100;
-inline constexpr const char* kProgramName = "kelvaro-batch";
+inline constexpr int kDefaultFrames = 100;                    // --frames unless given
+inline constexpr const char* kProgramName = "kelvaro-batch";  // prefixes every message
 
 // What the command line asks for. Paths are empty when not given.
 struct BatchOptions {
-    std::string genome;  // empty: no genes
-    std::string cells;   // empty: the seed cell of Cells_Init()
-    int frames = kDefaultFrames;
-    bool division = false;           // k_v
-    bool gravity = false;            // k_g
-    std::vector<int> divide_all_at;  // frames (1..frames) whose pass divides every cell; sorted
-    bool seeded = false;             // false: the generator's start sequence (kDefaultSeed)
-    std::uint64_t seed = 0;
-    int signal_passes = 1;  // settling passes before each frame
-    bool signal_passes_given = false;
-    int shift = kLoadShift;  // added to x and y of every loaded cell
-    int reload_every = 0;    // 0: never; K: genome and colony reloaded before frames K, 2K, ...
-    bool threaded = false;   // the live signal worker instead of the settling passes
-    std::string out;         // final colony, cell-list format, unshifted
-    std::string stats;       // per-frame CSV
-    int snapshot_every = 0;  // 0: no snapshots
-    std::string snapshot_dir;
-    bool quiet = false;     // no progress line, no summary
-    bool progress = false;  // the progress line even when standard error is not a terminal
+    std::string genome;                // empty: no genes
+    std::string cells;                 // empty: the seed cell of Cells_Init()
+    int frames = kDefaultFrames;       // frames to run
+    bool division = false;             // k_v
+    bool gravity = false;              // k_g
+    std::vector<int> divide_all_at;    // frames (1..frames) whose pass divides every cell; sorted
+    bool seeded = false;               // false: the generator's start sequence (kDefaultSeed)
+    std::uint64_t seed = 0;            // --seed, when seeded
+    int signal_passes = 1;             // settling passes before each frame
+    bool signal_passes_given = false;  // --signal-passes was given
+    int shift = kLoadShift;            // added to x and y of every loaded cell
+    int reload_every = 0;      // 0: never; K: genome and colony reloaded before frames K, 2K, ...
+    bool threaded = false;     // the live signal worker instead of the settling passes
+    std::string out;           // final colony, cell-list format, unshifted
+    std::string stats;         // per-frame CSV
+    int snapshot_every = 0;    // 0: no snapshots
+    std::string snapshot_dir;  // where snapshots go
+    bool quiet = false;        // no progress line, no summary
+    bool progress = false;     // the progress line even when standard error is not a terminal
 };
 
+// What the command line asks the program to do.
 enum class ParseResult { kRun, kHelp, kError };
 
 // Reads the command line (getopt_long, so argv may be permuted). On kError,
 // `error` holds the message of the one line to print, without the program name.
 ParseResult parse_batch_options(int argc, char** argv, BatchOptions& opts, std::string& error);
 
+// The option list, for --help.
 void print_batch_help(std::FILE* out);
 
 // Loads the inputs, runs the frames and writes the outputs; messages go to
@@ -60,6 +62,7 @@ int run_batch(const BatchOptions& opts, std::FILE* err);
 
 // The whole program: parse, then run; --help goes to `out`.
 int batch_main(int argc, char** argv, std::FILE* out, std::FILE* err);
+// The whole program on the standard streams.
 inline int batch_main(int argc, char** argv) {
     return batch_main(argc, argv, stdout, stderr);
 }
@@ -90,6 +93,7 @@ class StatsTable {
     // type_other when some type lay outside 0..99, elapsed_ms.
     bool write(const char* path) const;
 
+    // Frames recorded so far.
     int rows() const { return rows_; }
 
    private:

@@ -6,13 +6,17 @@
 
 #include "sim/world.h"
 
+// The six face neighbours: z-1, x-1, y-1, y+1, x+1, z+1.
 enum Face { kZm, kXm, kYm, kYp, kXp, kZp };
 
+// The bound test of a search, on the cell's own coordinates.
 struct FaceBounds {
     int lowest;          // the lowest coordinate a neighbour may have
     bool y_down_capped;  // y-1 also needs y <= 199
 };
 
+// Finds the first qualifying face of `order` from (x, y, z); true with its site
+// in (nx, ny, nz), false when none qualifies.
 inline bool first_empty_face(const Face (&order)[6], int x, int y, int z, const FaceBounds& b,
                              int& nx, int& ny, int& nz) {
     for (Face f : order) {

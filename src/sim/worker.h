@@ -28,7 +28,9 @@ bool signal_worker_quiet();
 // the main thread may edit the genome, the table and the grids in bulk. Nests.
 class WorkerPause {
    public:
+    // Waits until the worker is parked (at once when there is none).
     WorkerPause();
+    // Lets the worker go on, unless an outer pause still holds it.
     ~WorkerPause();
     WorkerPause(const WorkerPause&) = delete;
     WorkerPause& operator=(const WorkerPause&) = delete;

@@ -14,10 +14,10 @@ extern Tcamera camera;
 // Where the camera starts.
 inline constexpr Tcamera kStartCamera = {-1.0f, -1.0f, 30.0f, 30.0f, -90.0f};
 
-inline constexpr double kPi = 3.141592653589793;
-inline constexpr int kMouseAnchorX = 400;   // mouse look measures from here, in window pixels
-inline constexpr int kMouseAnchorY = 300;   // (the anchor's row)
-inline constexpr float kFlightStep = 0.4f;  // lattice units per frame a flight key is held
+inline constexpr double kPi = 3.141592653589793;  // the camera's angles turn by it
+inline constexpr int kMouseAnchorX = 400;         // mouse look measures from here, in window pixels
+inline constexpr int kMouseAnchorY = 300;         // (the anchor's row)
+inline constexpr float kFlightStep = 0.4f;        // lattice units per frame a flight key is held
 
 // Turns `cam`, keeping the pitch in 0..180 and bringing the heading back into
 // 0..360 by one correction each way.

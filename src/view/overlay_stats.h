@@ -8,10 +8,11 @@
 
 // Cells per type in the live colony: types 0..99, and one bucket for all others.
 struct TypeCensus {
-    static constexpr int kOther = kTypes;
-    std::int32_t count[kTypes + 1];
-    std::int32_t live;
+    static constexpr int kOther = kTypes;  // the bucket of every type outside 0..99
+    std::int32_t count[kTypes + 1];        // cells per type, kOther for the rest
+    std::int32_t live;                     // live cells counted
 
+    // Counts the live colony.
     void take();
     // The `n` most numerous types present, most numerous first (ties: lower
     // type first; the "other" bucket is index kOther). Returns how many.
@@ -23,8 +24,11 @@ struct TypeCensus {
 // over the last `window` seconds.
 class RateMeter {
    public:
+    // A meter over the last `window_s` seconds.
     explicit RateMeter(double window_s = 1.0) : window_(window_s) {}
+    // Adds a sample: the running total at a time in seconds.
     void add(double time_s, double total);
+    // Growth of the total per second over the window; 0 before two samples.
     double rate() const;
 
    private:
@@ -37,12 +41,15 @@ class RateMeter {
 // The census of the last kFrames frames, for the population plot.
 class PopulationHistory {
    public:
-    static constexpr int kFrames = 600;
+    static constexpr int kFrames = 600;  // frames kept
+    // Adds the newest frame's census, dropping the oldest beyond kFrames.
     void record(const TypeCensus& census);
+    // Frames recorded, at most kFrames.
     int size() const { return size_; }
     // Frame `age` back (0 the newest): the live cells, or the cells of `type`.
     std::int32_t live(int age) const { return live_[slot(age)]; }
     std::int32_t count(int age, int type) const { return count_[slot(age)][type]; }
+    // The most live cells over the frames kept.
     std::int32_t peak_live() const;
 
    private:
