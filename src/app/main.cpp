@@ -66,8 +66,7 @@ void overlay(int width, int height) {
 }
 
 void render_frame() {
-    glClearColor(0.6f, 0.8f, 1.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    clear_to_sky();
     glPushMatrix();
     poll_controls();
     draw_frame_pass();

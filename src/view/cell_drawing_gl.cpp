@@ -31,3 +31,10 @@ void draw_frame_pass() {
     GlSink sink;
     draw_frame_pass_with(sink);
 }
+
+void draw_colony() {
+    GlSink sink;
+    sink.begin();
+    for (int i = 0; i < Cells_count; ++i) draw_cell(i, sink);
+    sink.end();
+}

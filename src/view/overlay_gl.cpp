@@ -215,6 +215,20 @@ void overlay_frame(int width, int height) {
     if (show_overlay && width > 0 && height > 0) draw_overlay(width, height);
 }
 
+void draw_corner_text(int width, int height, const char* line) {
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width, height, 0, -1, 1);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_POINT_SMOOTH);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    text_panel(6, 6, &line, 1, false);
+    glPopMatrix();
+    glPopAttrib();
+}
+
 bool save_screenshot(int width, int height) {
     if (width <= 0 || height <= 0) return false;
     // Taken at the first screenshot (a user's action, not the simulation's) and kept.

@@ -16,6 +16,11 @@ void set_projection(int x, int y) {
     glFrustum(-k * sz, k * sz, -sz, sz, sz + sz, 1000);
 }
 
+void clear_to_sky() {
+    glClearColor(0.6f, 0.8f, 1.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
 void apply_camera() {
     glRotatef(-camera.Xrot, 1, 0, 0);
     glRotatef(-camera.Zrot, 0, 0, 1);

@@ -1,0 +1,120 @@
+// Pictures through the window program's drawing in an off-screen EGL context:
+// the same sky, cell sink, colours, overlay rule and axis markers, the same
+// projection and camera transform; only the context differs.
+#include "render.h"
+
+#include "platform/egl_context.h"
+#include "view/camera.h"
+#include "view/flags.h"
+#include "view/gl_view.h"
+#include "view/overlay.h"
+#include "view/png_file.h"
+
+#include <GL/gl.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+bool rendering_built() {
+    return true;
+}
+
+struct BatchRenderer::State {
+    const BatchOptions* o = nullptr;
+    std::vector<std::uint8_t> pixels;  // the last picture, bottom row first
+    std::string path;                  // DIR/cells-NNNNNN.png, sized once
+    std::string error;
+    bool context = false;
+
+    ~State() {
+        if (context) egl_close();
+    }
+    int fail(int status, std::string message) {
+        error = std::move(message);
+        return status;
+    }
+};
+
+namespace {
+
+// The window's view flags and camera, as the command line sets them.
+void set_view(const BatchOptions& o) {
+    init_view_flags();
+    show_map = o.axes ? 1 : 0;
+    show_len = o.show_len;
+    camera = kStartCamera;
+    if (o.camera_given) camera = {o.camera[0], o.camera[1], o.camera[2], o.camera[3], o.camera[4]};
+}
+
+// What the window program's render step draws, in its order.
+void draw_picture() {
+    clear_to_sky();
+    glPushMatrix();
+    draw_colony();
+    if (show_map) draw_axis_markers();
+    glPopMatrix();
+}
+
+void stamp(const BatchOptions& o, int frame) {
+    if (!o.stamp) return;
+    char line[64];
+    std::snprintf(line, sizeof line, "Frame %d    Cells %d", frame, int(Cells_count));
+    draw_corner_text(o.render_width, o.render_height, line);
+}
+
+}  // namespace
+
+BatchRenderer::BatchRenderer() : state_(std::make_unique<State>()) {}
+BatchRenderer::~BatchRenderer() = default;
+
+const char* BatchRenderer::error() const {
+    return state_->error.c_str();
+}
+
+int BatchRenderer::open(const BatchOptions& o) {
+    State& s = *state_;
+    s.o = &o;
+    if (!wants_pictures(o)) return kExitOk;
+    const char* why = nullptr;
+    if (!egl_open(o.render_width, o.render_height, why))
+        return s.fail(kExitOutput, std::string("cannot draw off-screen: ") + why);
+    s.context = true;
+    glEnable(GL_DEPTH_TEST);
+    set_projection(o.render_width, o.render_height);
+    set_view(o);
+    s.pixels.resize(std::size_t(o.render_width) * o.render_height * 3);
+    if (!o.render_dir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(o.render_dir, ec);
+        if (ec)
+            return s.fail(kExitOutput,
+                          "cannot create picture folder '" + o.render_dir + "': " + ec.message());
+        s.path.assign(o.render_dir.size() + 32, '\0');
+    }
+    return kExitOk;
+}
+
+int BatchRenderer::frame(int frame) {
+    State& s = *state_;
+    const BatchOptions& o = *s.o;
+    if (!wants_pictures(o) || frame % o.render_every != 0) return kExitOk;
+    draw_picture();
+    stamp(o, frame);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, o.render_width, o.render_height, GL_RGB, GL_UNSIGNED_BYTE, s.pixels.data());
+    if (!o.render_dir.empty()) {
+        std::snprintf(s.path.data(), s.path.size(), "%s/cells-%06d.png", o.render_dir.c_str(),
+                      frame);
+        errno = 0;
+        if (!write_png(s.path.c_str(), o.render_width, o.render_height, s.pixels.data()))
+            return s.fail(kExitOutput, "cannot write picture '" + std::string(s.path.c_str()) +
+                                           "': " + (errno ? std::strerror(errno) : "write failed"));
+    }
+    return kExitOk;
+}
+
+int BatchRenderer::close() {
+    return kExitOk;
+}
