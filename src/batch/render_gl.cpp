@@ -3,6 +3,7 @@
 // projection and camera transform; only the context differs.
 #include "render.h"
 
+#include "app/files.h"
 #include "platform/egl_context.h"
 #include "view/camera.h"
 #include "view/flags.h"
@@ -12,8 +13,12 @@
 
 #include <GL/gl.h>
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <filesystem>
 #include <vector>
 
@@ -31,13 +36,36 @@ struct BatchRenderer::State {
     ~State() {
         if (context) egl_close();
     }
-    int fail(int status, std::string message) {
-        error = std::move(message);
+    // Keeps the message (its parts joined) and returns `status`.
+    int fail(int status, std::initializer_list<std::string_view> parts) {
+        error.clear();
+        for (std::string_view p : parts) error.append(p);
         return status;
     }
 };
 
 namespace {
+
+// Why the last write failed, when the writer left errno.
+const char* reason() {
+    return errno ? std::strerror(errno) : "write failed";
+}
+
+// True when `program` is an executable file in one of PATH's folders.
+bool on_path(const char* program) {
+    const char* path = std::getenv("PATH");
+    std::string_view rest(path ? path : "");
+    for (;;) {
+        const std::size_t colon = rest.find(':');
+        const std::string_view dir = rest.substr(0, colon);
+        std::string file(dir.empty() ? std::string_view(".") : dir);
+        file.push_back('/');
+        file.append(program);
+        if (access(file.c_str(), X_OK) == 0) return true;
+        if (colon == std::string_view::npos) return false;
+        rest.remove_prefix(colon + 1);
+    }
+}
 
 // The window's view flags and camera, as the command line sets them.
 void set_view(const BatchOptions& o) {
@@ -77,9 +105,13 @@ int BatchRenderer::open(const BatchOptions& o) {
     State& s = *state_;
     s.o = &o;
     if (!wants_pictures(o)) return kExitOk;
+    // Before anything is drawn or created: a movie that cannot be made is a
+    // mistake on the command line, not a failure hours into the run.
+    if (!o.movie.empty() && !on_path("ffmpeg"))
+        return s.fail(kExitUsage, {"--movie needs ffmpeg, which is not on PATH"});
     const char* why = nullptr;
     if (!egl_open(o.render_width, o.render_height, why))
-        return s.fail(kExitOutput, std::string("cannot draw off-screen: ") + why);
+        return s.fail(kExitOutput, {"cannot draw off-screen: ", why});
     s.context = true;
     glEnable(GL_DEPTH_TEST);
     set_projection(o.render_width, o.render_height);
@@ -90,8 +122,14 @@ int BatchRenderer::open(const BatchOptions& o) {
         std::filesystem::create_directories(o.render_dir, ec);
         if (ec)
             return s.fail(kExitOutput,
-                          "cannot create picture folder '" + o.render_dir + "': " + ec.message());
+                          {"cannot create picture folder '", o.render_dir, "': ", ec.message()});
         s.path.assign(o.render_dir.size() + 32, '\0');
+        std::snprintf(s.path.data(), s.path.size(), "%s/cells-000000.png", o.render_dir.c_str());
+        errno = 0;
+        AtomicFileWriter probe(s.path.c_str());
+        if (!probe.ok())
+            return s.fail(kExitOutput,
+                          {"cannot write into picture folder '", o.render_dir, "': ", reason()});
     }
     return kExitOk;
 }
@@ -109,8 +147,7 @@ int BatchRenderer::frame(int frame) {
                       frame);
         errno = 0;
         if (!write_png(s.path.c_str(), o.render_width, o.render_height, s.pixels.data()))
-            return s.fail(kExitOutput, "cannot write picture '" + std::string(s.path.c_str()) +
-                                           "': " + (errno ? std::strerror(errno) : "write failed"));
+            return s.fail(kExitOutput, {"cannot write picture '", s.path.c_str(), "': ", reason()});
     }
     return kExitOk;
 }

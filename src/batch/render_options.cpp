@@ -71,6 +71,7 @@ const char* first_look_option(const BatchOptions& o) {
 }  // namespace
 
 bool check_render_options(BatchOptions& o, std::string& error) {
+    if (!o.movie.empty() && o.render_every == 0) o.render_every = 1;
     if (o.render_every > 0 && o.render_dir.empty() && o.movie.empty()) {
         error = "--render-every needs --render-dir or --movie";
         return false;
@@ -79,7 +80,6 @@ bool check_render_options(BatchOptions& o, std::string& error) {
         error = "--render-dir needs --render-every";
         return false;
     }
-    if (!o.movie.empty() && o.render_every == 0) o.render_every = 1;
     if (const char* look = first_look_option(o); look && o.render_every == 0) {
         error = std::string(look) + " sets how pictures look: add --render-dir or --movie";
         return false;
