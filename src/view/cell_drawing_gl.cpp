@@ -31,3 +31,8 @@ void draw_frame_pass() {
     GlSink sink;
     draw_frame_pass_with(sink);
 }
+
+void draw_cells_gl() {
+    GlSink sink;
+    draw_cells(sink);
+}
