@@ -63,6 +63,9 @@ struct BatchOptions {
     bool camera_auto = false;   // frame the colony as the Home key does
     bool camera_given = false;  // false: the window's start camera
     float camera[5] = {};       // x, y, z, Xrot, Zrot
+    int heat_channel = -1;      // -1: type colours
+    int slice_axis = 0;         // 0: no slice; 1, 2, 3: across x, y, z
+    int slice_first = 1, slice_thickness = 1;
 };
 
 enum class ParseResult { kRun, kHelp, kError };

@@ -7,6 +7,7 @@
 #include "platform/egl_context.h"
 #include "view/camera.h"
 #include "view/flags.h"
+#include "view/framing.h"
 #include "view/gl_view.h"
 #include "view/overlay.h"
 #include "view/png_file.h"
@@ -72,15 +73,25 @@ void set_view(const BatchOptions& o) {
     init_view_flags();
     show_map = o.axes ? 1 : 0;
     show_len = o.show_len;
+    heat_channel = o.heat_channel;
+    slab = {SliceAxis(o.slice_axis), o.slice_first, o.slice_thickness};
     camera = kStartCamera;
     if (o.camera_given) camera = {o.camera[0], o.camera[1], o.camera[2], o.camera[3], o.camera[4]};
+}
+
+// --camera auto: the Home key's framing of the colony as it stands; an empty
+// colony keeps the camera it had.
+void frame_colony(const BatchOptions& o) {
+    CellBox box;
+    if (o.camera_auto && live_cell_box(box))
+        camera = framing_camera(box, float(o.render_width) / float(o.render_height));
 }
 
 // What the window program's render step draws, in its order.
 void draw_picture() {
     clear_to_sky();
     glPushMatrix();
-    draw_colony();
+    draw_cells_gl();
     if (show_map) draw_axis_markers();
     glPopMatrix();
 }
@@ -138,6 +149,7 @@ int BatchRenderer::frame(int frame) {
     State& s = *state_;
     const BatchOptions& o = *s.o;
     if (!wants_pictures(o) || frame % o.render_every != 0) return kExitOk;
+    frame_colony(o);
     draw_picture();
     stamp(o, frame);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -56,6 +56,36 @@ bool parse_camera(const std::string& text, BatchOptions& o, std::string& error) 
     return true;
 }
 
+// "C": a signal channel, 0..19.
+bool parse_heat(const std::string& text, BatchOptions& o, std::string& error) {
+    if (whole(text, 0, kChannels - 1, o.heat_channel)) return true;
+    error =
+        "--heat: '" + text + "' is not a signal channel from 0 to " + std::to_string(kChannels - 1);
+    return false;
+}
+
+// "AXIS:FROM[:THICKNESS]": x, y or z, the first layer and the layers, as the
+// window's slice keys set them (thickness 1 unless given).
+bool parse_slice(const std::string& text, BatchOptions& o, std::string& error) {
+    const std::string_view t(text);
+    const std::size_t colon = t.find(':', 2);
+    const std::size_t axis = std::string_view("xyz").find(t.substr(0, 1));
+    bool ok = t.size() > 2 && t[1] == ':' && axis != std::string_view::npos;
+    ok = ok && whole(t.substr(2, colon == std::string_view::npos ? t.npos : colon - 2),
+                     kInteriorMin, kInteriorMax, o.slice_first);
+    o.slice_thickness = 1;
+    if (ok && colon != std::string_view::npos)
+        ok = whole(t.substr(colon + 1), 1, kInteriorMax, o.slice_thickness);
+    if (!ok) {
+        error = "--slice: '" + text + "' is not AXIS:FROM[:THICKNESS] (AXIS x, y or z; FROM " +
+                std::to_string(kInteriorMin) + " to " + std::to_string(kInteriorMax) +
+                "; THICKNESS 1 or more)";
+        return false;
+    }
+    o.slice_axis = int(axis) + 1;
+    return true;
+}
+
 // The option that sets how pictures look, when one is given.
 const char* first_look_option(const BatchOptions& o) {
     if (!o.render_size.empty()) return "--render-size";
@@ -92,5 +122,7 @@ bool check_render_options(BatchOptions& o, std::string& error) {
     }
     if (!o.render_size.empty() && !parse_size(o.render_size, o, error)) return false;
     if (!o.camera_text.empty() && !parse_camera(o.camera_text, o, error)) return false;
+    if (!o.heat.empty() && !parse_heat(o.heat, o, error)) return false;
+    if (!o.slice.empty() && !parse_slice(o.slice, o, error)) return false;
     return true;
 }

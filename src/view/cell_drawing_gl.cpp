@@ -32,9 +32,7 @@ void draw_frame_pass() {
     draw_frame_pass_with(sink);
 }
 
-void draw_colony() {
+void draw_cells_gl() {
     GlSink sink;
-    sink.begin();
-    for (int i = 0; i < Cells_count; ++i) draw_cell(i, sink);
-    sink.end();
+    draw_cells(sink);
 }

@@ -14,7 +14,6 @@ void draw_axis_markers();
 // The frame pass with GL: the requests, then every cell simulated and drawn as
 // one smoothed 5-pixel point.
 void draw_frame_pass();
-// Every cell drawn as draw_frame_pass() draws it (the same sink and per-cell
-// decisions), without the requests or any cell's step: a picture of the
-// colony as the last frame left it.
-void draw_colony();
+// Every live cell drawn as it stands, as one smoothed 5-pixel point, with no
+// step of the simulation (the view of a paused colony).
+void draw_cells_gl();

@@ -11,9 +11,9 @@ void set_projection(int x, int y) {
     if (x <= 0 || y <= 0) return;
     glViewport(0, 0, x, y);
     const float k = static_cast<float>(x) / static_cast<float>(y);
-    const float sz = 0.1f;
+    const float sz = kFrustumHalf;
     glLoadIdentity();
-    glFrustum(-k * sz, k * sz, -sz, sz, sz + sz, 1000);
+    glFrustum(-k * sz, k * sz, -sz, sz, kFrustumNear, kFrustumFar);
 }
 
 void clear_to_sky() {
