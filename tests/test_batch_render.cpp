@@ -9,6 +9,7 @@
 #include "batch_run.h"
 #include "render.h"
 #include "view/cell_drawing.h"
+#include "view/camera.h"
 #include "view/flags.h"
 
 #pragma GCC diagnostic push
@@ -71,23 +72,31 @@ bool project(const float cam[5], double px, double py, double pz, Pixel& out) {
     return true;
 }
 
-// The colour the window gives cell i: its type's, then the overlay rule.
+// The colour the window gives cell i (false: none of its own): the heat map's,
+// or its type's and then the overlay rule.
 bool expected_colour(int i, Rgb& c) {
-    if (!type_color(Cells[i].type, c)) return false;
     const std::int32_t* level = world_signal[Cells[i].x][Cells[i].y][Cells[i].z];
+    if (heat_channel >= 0) {
+        c = heat_color(heat_frame.scale, level[heat_channel]);
+        return true;
+    }
+    if (!type_color(Cells[i].type, c)) return false;
     const Rgb marks[4] = {{0, 0, 0}, {255, 0, 0}, {255, 0, 0}, {0, 255, 0}};
     for (int ch = 2; ch <= 5; ++ch)
         if (level[ch] == show_len) c = marks[ch - 2];
     return true;
 }
 
+std::string camera_text(const float cam[5]) {
+    char text[128];
+    std::snprintf(text, sizeof text, "%g,%g,%g,%g,%g", cam[0], cam[1], cam[2], cam[3], cam[4]);
+    return text;
+}
+
 class BatchRender : public kt::FileTest {
    protected:
-    // Renders the example colony after `frames` frames with the camera `cam`.
-    Outcome render(int frames, const float cam[5], std::vector<std::string> more = {}) {
-        char camera[128];
-        std::snprintf(camera, sizeof camera, "%g,%g,%g,%g,%g", cam[0], cam[1], cam[2], cam[3],
-                      cam[4]);
+    // Renders the example colony after `frames` frames.
+    Outcome render(int frames, const std::string& camera, std::vector<std::string> more = {}) {
         std::vector<std::string> args = {
             "--genome",       kGenome,
             "--cells",        kColony,
@@ -101,26 +110,33 @@ class BatchRender : public kt::FileTest {
         return batch(args);
     }
 
-    // The cells in front at their pixel (no nearer cell within a point's
-    // width) whose colour is known, and how many of them the picture shows.
-    void check_cells(const Image& im, const float cam[5], int& checked, int& matching) {
+    // Checks the drawn cells in front at their pixel (no nearer drawn cell
+    // within a point's width) whose colour is known against the picture;
+    // returns how many were checked. Every drawn cell lies inside the view.
+    int check_cells(const Image& im, const float cam[5]) {
         std::vector<Pixel> at(Cells_count);
-        std::vector<bool> seen(Cells_count);
-        for (int i = 0; i < Cells_count; ++i)
-            seen[i] = project(cam, Cells[i].x, Cells[i].y, Cells[i].z, at[i]);
-        checked = matching = 0;
+        std::vector<bool> drawn(Cells_count);
+        for (int i = 0; i < Cells_count; ++i) {
+            drawn[i] = cell_drawn(i) && project(cam, Cells[i].x, Cells[i].y, Cells[i].z, at[i]);
+            EXPECT_TRUE(!drawn[i] ||
+                        (at[i].x >= 0 && at[i].y >= 0 && at[i].x < kW && at[i].y < kH));
+        }
+        int checked = 0;
         for (int i = 0; i < Cells_count; ++i) {
             Rgb want;
-            if (!seen[i] || !expected_colour(i, want)) continue;
+            if (!drawn[i] || !expected_colour(i, want)) continue;
             if (at[i].x < 3 || at[i].y < 3 || at[i].x > kW - 3 || at[i].y > kH - 3) continue;
             bool hidden = false;
             for (int j = 0; j < Cells_count && !hidden; ++j)
-                hidden = j != i && seen[j] && at[j].depth < at[i].depth &&
+                hidden = j != i && drawn[j] && at[j].depth < at[i].depth &&
                          std::hypot(at[j].x - at[i].x, at[j].y - at[i].y) < 4;
             if (hidden) continue;
             ++checked;
-            matching += near(im.at(int(at[i].x), int(at[i].y)), want);
+            const Rgb got = im.at(int(at[i].x), int(at[i].y));
+            EXPECT_TRUE(near(got, want))
+                << "cell " << i << " got " << int(got.r) << "," << int(got.g) << "," << int(got.b);
         }
+        return checked;
     }
 };
 
@@ -129,20 +145,31 @@ const float kOblique[5] = {12, -12, 22, 55, -35};  // from the side, looking acr
 
 }  // namespace
 
-TEST_F(BatchRender, SkyAndTypeColoursWhereCellsProjectFromEveryCamera) {
-    for (const float* cam : {kAbove, kOblique}) {
-        SCOPED_TRACE(cam[3]);
-        const Outcome r = render(5, cam);
+TEST_F(BatchRender, SkyAndCellColoursWhereCellsProjectUnderTheCamera) {
+    struct Case {
+        const float* cam;  // null: --camera auto
+        std::vector<std::string> args;
+    } cases[] = {
+        {kAbove, {}},
+        {kOblique, {"--show-len", "2"}},
+        {nullptr, {"--slice", "x:20:3"}},
+        {nullptr, {"--heat", "3"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.empty() ? "" : c.args[0]);
+        const Outcome r = render(5, c.cam ? camera_text(c.cam) : "auto", c.args);
         ASSERT_EQ(r.status, kExitOk) << r.err;
         const Image im = load_png("pics/cells-000005.png");
         ASSERT_EQ(im.w, kW);
         ASSERT_EQ(im.h, kH);
         for (const auto& [x, y] : {std::pair{0, 0}, {kW - 1, 0}, {0, kH - 1}, {kW - 1, kH - 1}})
             EXPECT_TRUE(near(im.at(x, y), kSky)) << x << "," << y;
-        int checked = 0, matching = 0;
-        check_cells(im, cam, checked, matching);
-        EXPECT_GT(checked, 100);
-        EXPECT_EQ(matching, checked) << checked;
+        // The camera the picture was drawn with: the given one, or the framing's.
+        const float used[5] = {camera.x, camera.y, camera.z, camera.Xrot, camera.Zrot};
+        if (c.cam) {
+            EXPECT_TRUE(std::equal(used, used + 5, c.cam));
+        }
+        EXPECT_GT(check_cells(im, used), 100);
     }
 }
 
@@ -155,7 +182,7 @@ TEST_F(BatchRender, AxisMarkersAndStampFollowTheirOptions) {
         bool axis_red, stamped;
     } cases[] = {{{}, false, false}, {{"--axes"}, true, false}, {{"--stamp"}, false, true}};
     for (const Case& c : cases) {
-        const Outcome r = render(1, kAbove, c.args);
+        const Outcome r = render(1, camera_text(kAbove), c.args);
         ASSERT_EQ(r.status, kExitOk) << r.err;
         const Image im = load_png("pics/cells-000001.png");
         ASSERT_EQ(im.w, kW);
@@ -201,6 +228,10 @@ TEST_F(BatchRender, MistakesFailBeforeTheFirstFrameWithOneLine) {
         {{"--movie", "m.mp4", "--camera", "1,2,3,4"}, kExitUsage, "--camera: '1,2,3,4' is not"},
         {{"--movie", "m.mp4", "--camera", "1,2,3,4,5,6"}, kExitUsage, "--camera"},
         {{"--movie", "m.mp4", "--camera", "1,2,nan,4,5"}, kExitUsage, "--camera"},
+        {{"--movie", "m.mp4", "--heat", "20"}, kExitUsage, "--heat: '20' is not"},
+        {{"--movie", "m.mp4", "--slice", "w:3"}, kExitUsage, "--slice: 'w:3' is not"},
+        {{"--movie", "m.mp4", "--slice", "x:0"}, kExitUsage, "--slice"},
+        {{"--movie", "m.mp4", "--slice", "x:5:0"}, kExitUsage, "--slice"},
         {{"--movie", "m.mp4", "--render-dir", "pics"}, kExitUsage, "ffmpeg", "empty-path"},
         {{"--render-every", "1", "--render-dir", "file/pics"}, kExitOutput, "picture folder"},
     };
