@@ -47,7 +47,8 @@ for d in "${runs[@]}"; do
     [ -n "$picture" ] && args+=(-label "${base%-s*} seed ${base##*-s}" "$picture")
 done
 if [ ${#args[@]} -gt 0 ]; then
-    montage "${args[@]}" -geometry +4+4 \
+    # KELVARO_FONT: a font ImageMagick knows (convert -list font) for the labels.
+    montage -font "${KELVARO_FONT:-DejaVu-Sans}" "${args[@]}" -geometry +4+4 \
             -background white "$outdir/contact.png"
 fi
 echo "summarise.sh: ${#runs[@]} runs -> $outdir/summary.csv, $outdir/contact.png"
