@@ -1,6 +1,8 @@
 // Looking inside the colony: the heat map's colours, the slice, framing and
 // picking, against small hand-built colonies.
+#include <chrono>
 #include <cmath>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -342,9 +344,12 @@ TEST_F(Pause, ParksTheSignalWorkerAndStepsTheFieldOnePass) {
     signal_worker_start();
     frame({Key::F2});
     EXPECT_TRUE(signal_worker_quiet());
-    EXPECT_EQ(kt::level(1, 3), 0);  // parked before it touched the field
+    world_signal[51][50][50][3] = 0;  // a running worker would relay 8 here at once
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    frame();
+    EXPECT_EQ(kt::level(1, 3), 0);
     frame({Key::F3});
-    EXPECT_EQ(kt::level(1, 3), 8);  // one pass relays the emission one site
+    EXPECT_EQ(kt::level(1, 3), 8);  // the step's one pass relays the emission
     frame({Key::F2});
     EXPECT_FALSE(signal_worker_quiet());
 }

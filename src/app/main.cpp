@@ -84,6 +84,7 @@ void render_frame() {
         screenshot_wanted = 0;
     }
     record_frame(width, height);
+    draw_recording_mark(width, height);
     plat_swap();
     plat_pause_ms(1);
 #ifdef KELVARO_FRAME_LOG

@@ -72,17 +72,14 @@ void draw_colour_bar(int width, int height) {
 
 // The modes in force, one line each, above the colour bar's place.
 void draw_modes(int width, int height) {
-    static char buf[3][128];
-    const char* lines[3];
+    static char buf[2][128];
+    const char* lines[2];
     int n = 0;
     if (paused) std::snprintf(buf[n++], sizeof buf[0], "Paused: F2 resumes, F3 steps");
     if (slab.axis != SliceAxis::Off)
         std::snprintf(buf[n++], sizeof buf[0], "Slice across %s: layers %d to %d",
                       slice_axis_name(slab.axis), slab.first,
                       std::min(kInteriorMax, slab.first + slab.thickness - 1));
-    if (g_recorder.active())
-        std::snprintf(buf[n++], sizeof buf[0], "Recording %s: %ld frames", g_recorder.target(),
-                      g_recorder.frames());
     if (n == 0) return;
     for (int k = 0; k < n; ++k) lines[k] = buf[k];
     const float bottom = height - (heat_channel >= 0 ? 96.0f : 6.0f);
@@ -169,8 +166,8 @@ void draw_inspected_mark() {
 
 void draw_inside_panels(int width, int height) {
     if (width <= 0 || height <= 0) return;
-    const bool any = heat_channel >= 0 || inspected_cell >= 0 || paused ||
-                     slab.axis != SliceAxis::Off || g_recorder.active();
+    const bool any =
+        heat_channel >= 0 || inspected_cell >= 0 || paused || slab.axis != SliceAxis::Off;
     if (!any) return;
     begin_screen(width, height);
     if (heat_channel >= 0) draw_colour_bar(width, height);
@@ -204,6 +201,19 @@ void record_frame(int width, int height) {
                      g_recorder.target());
         recording = 0;
     }
+}
+
+void draw_recording_mark(int width, int height) {
+    if (!g_recorder.active() || width <= 0 || height <= 0) return;
+    begin_screen(width, height);
+    static char line[128];
+    std::snprintf(line, sizeof line, "Recording %s: %ld frames", g_recorder.target(),
+                  g_recorder.frames());
+    const char* lines[1] = {line};
+    screen::text_panel(width / 2.0f, 6, lines, 1, false);
+    glColor3ub(230, 0, 0);  // a red dot in front
+    screen::rect(width / 2.0f - 16, 10, width / 2.0f - 6, 20);
+    end_screen();
 }
 
 void stop_recording() {

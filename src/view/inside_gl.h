@@ -16,5 +16,8 @@ void draw_inside_panels(int width, int height);
 // After the frame is drawn, before the swap: starts or stops recording as F11
 // asks, and records the frame while it runs.
 void record_frame(int width, int height);
+// While recording, after the frame is recorded: a line that says so, kept out
+// of the recording.
+void draw_recording_mark(int width, int height);
 // Ends a recording still running (at exit), so the movie is complete.
 void stop_recording();
