@@ -10,7 +10,6 @@
 
 #include "colony.h"
 #include "render.h"
-#include "view/png_file.h"
 
 namespace {
 
@@ -31,7 +30,6 @@ void BM_RenderFrame(benchmark::State& state) {
     o.camera_given = true;
     const float cam[5] = {100, -40, 100, 90, 0};  // level, looking along +y at the ball
     std::copy(cam, cam + 5, o.camera);
-    if (state.range(1)) set_png_effort(int(state.range(1)));
     BatchRenderer r;
     if (r.open(o) != kExitOk) {
         state.SkipWithError(r.error());
@@ -43,13 +41,7 @@ void BM_RenderFrame(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * Cells_count);
     std::filesystem::remove_all(dir);
 }
-BENCHMARK(BM_RenderFrame)
-    ->ArgNames({"png", "effort"})
-    ->Args({0, 0})
-    ->Args({1, 8})
-    ->Args({1, 4})
-    ->Args({1, 1})
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderFrame)->ArgName("png")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

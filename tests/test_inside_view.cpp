@@ -1,13 +1,26 @@
 // Looking inside the colony: the heat map's colours, the slice, framing and
 // picking, against small hand-built colonies.
+#include <chrono>
 #include <cmath>
+#include <thread>
 #include <tuple>
 #include <vector>
 
+#include "fake_platform.h"
 #include "support.h"
 #include "view/cell_box.h"
+#include "view/frame_recorder.h"
 #include "view/framing.h"
 #include "view/picking.h"
+#include "view/run_control.h"
+
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#include <stb/stb_image.h>
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -52,6 +65,31 @@ class InsideView : public kt::WorldTest {
 using HeatMap = InsideView;
 using Slice = InsideView;
 using Picking = InsideView;
+
+// The window's frame through the fake platform: the poll, then the drawing.
+class Pause : public InsideView {
+   protected:
+    void SetUp() override {
+        InsideView::SetUp();
+        fake::reset();
+    }
+    void TearDown() override {
+        paused = 0;
+        frame();  // lets the worker go before it stops
+        InsideView::TearDown();
+    }
+    kt::ScratchFolder dir_;  // for the save that P asks for
+    static Points frame(std::initializer_list<Key> presses = {}) {
+        for (Key k : presses) fake::press(k);
+        poll_controls();
+        Points p;
+        draw_view_frame_with(p);
+        return p;
+    }
+};
+
+using InsideKeys = Pause;
+using Recording = kt::FileTest;
 
 }  // namespace
 
@@ -263,4 +301,144 @@ TEST_F(Picking, TheNearestDrawnCellUnderTheCursor) {
     EXPECT_EQ(pick_cell(behind, w, h, 400, 300), -1);
     const Vec3 d = pick_ray(cam, w, h, 400, 300);
     EXPECT_NEAR(d.x, 1, 1e-9);
+}
+
+TEST_F(Pause, StepsFollowTheRunningPathAndHoldBetween) {
+    // A lifted cell under gravity, run for six frames, then the same from the
+    // start with F2 and six F3 steps: the same sites, and no move between steps.
+    const auto path = [](bool pausing) {
+        kt::reset_world();
+        k_g = 1;
+        const int lifted = kt::place(2, 20, 8, 30);
+        std::vector<kt::Site> sites;
+        if (pausing) frame({Key::F2});
+        for (int f = 0; f < 6; ++f) {
+            frame(pausing ? std::initializer_list<Key>{Key::F3} : std::initializer_list<Key>{});
+            sites.push_back(kt::site(lifted));
+            for (int held = 0; held < 2 && pausing; ++held) {
+                EXPECT_EQ(frame().drawn.size(), 1u);  // still drawn
+                EXPECT_EQ(kt::site(lifted), sites.back());
+            }
+        }
+        return sites;
+    };
+    const std::vector<kt::Site> running = path(false);
+    EXPECT_LT(running.back()[2], 30);
+    EXPECT_EQ(path(true), running);
+    fake::hold(Key::P);  // a request is served while paused
+    frame();
+    fake::hold(Key::P, false);
+    const kt::Site& at = running.back();
+    EXPECT_EQ(kt::read_file(kCellFile), "2 " + std::to_string(at[0]) + " " + std::to_string(at[1]) +
+                                            " " + std::to_string(at[2]) + "\n");
+    frame({Key::F2});  // running again
+    fake::press(Key::F3);
+    poll_controls();
+    EXPECT_EQ(step_wanted, 0);  // F3 without a pause asks for nothing
+}
+
+TEST_F(Pause, ParksTheSignalWorkerAndStepsTheFieldOnePass) {
+    kt::place(3, 50, 50, 50);
+    kt::place(1, 51, 50, 50);
+    Signal_strength[3] = 9;
+    signal_worker_start();
+    frame({Key::F2});
+    EXPECT_TRUE(signal_worker_quiet());
+    world_signal[51][50][50][3] = 0;  // a running worker would relay 8 here at once
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    frame();
+    EXPECT_EQ(kt::level(1, 3), 0);
+    frame({Key::F3});
+    EXPECT_EQ(kt::level(1, 3), 8);  // the step's one pass relays the emission
+    frame({Key::F2});
+    EXPECT_FALSE(signal_worker_quiet());
+}
+
+TEST_F(InsideKeys, HeatSliceAndFramingKeys) {
+    struct Case {
+        Key key;
+        bool shift;
+        int heat, axis, first, thickness;
+    };
+    kt::place(3, 10, 20, 30);
+    kt::place(3, 30, 40, 50);
+    const Case cases[] = {
+        {Key::F4, false, 0, 0, 1, 1},
+        {Key::F4, true, -1, 0, 1, 1},
+        {Key::F4, true, 19, 0, 1, 1},
+        {Key::F4, false, -1, 0, 1, 1},
+        {Key::F6, false, -1, 1, 20, 1},
+        {Key::F6, false, -1, 2, 30, 1},
+        {Key::PageUp, true, -1, 2, 40, 1},
+        {Key::PageDown, false, -1, 2, 39, 1},
+        {Key::BracketRight, false, -1, 2, 39, 2},
+        {Key::BracketLeft, false, -1, 2, 39, 1},
+        {Key::BracketLeft, false, -1, 2, 39, 1},
+        {Key::F6, false, -1, 3, 40, 1},
+        {Key::F6, false, -1, 0, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        fake::press(c.key, c.shift);
+        poll_controls();
+        EXPECT_EQ(std::tuple(heat_channel, int(slab.axis), slab.first, slab.thickness),
+                  std::tuple(c.heat, c.axis, c.first, c.thickness));
+    }
+    view_width = 1000, view_height = 500;
+    frame({Key::Home});
+    const Tcamera want = framing_camera({{10, 20, 30}, {30, 40, 50}}, 2.0f);
+    EXPECT_EQ(std::tuple(camera.x, camera.y, camera.z), std::tuple(want.x, want.y, want.z));
+}
+
+TEST_F(InsideKeys, AClickWithAFreeCursorInspectsEscapeCloses) {
+    camera = {0, 50, 50, 90, 270};
+    view_width = 800, view_height = 600;
+    kt::place(3, 10, 50, 50);
+    fake::state().clicks = {{400, 300}};
+    frame();
+    EXPECT_EQ(inspected_cell, -1);  // under mouse look a click does nothing
+    showmouse = 1;
+    const std::pair<double, int> clicks[] = {{300, 0}, {100, -1}, {300, 0}};
+    for (auto [y, cell] : clicks) {
+        fake::state().clicks = {{400, y}};
+        frame();
+        EXPECT_EQ(inspected_cell, cell);
+    }
+    frame({Key::Escape});
+    EXPECT_EQ(inspected_cell, -1);
+}
+
+TEST_F(Recording, PngsWithoutFfmpegHoldEveryFrame) {
+    FrameRecorder r;
+    ASSERT_TRUE(r.start(42, 301, 7, false));
+    EXPECT_FALSE(r.start(43, 301, 7, false));  // one at a time
+    for (int f = 0; f < 2; ++f) {
+        for (int k = 0; k < 301 * 7 * 3; ++k) r.pixels()[k] = std::uint8_t(k * 7 + f);
+        ASSERT_TRUE(r.add_frame());
+    }
+    EXPECT_TRUE(r.stop());
+    EXPECT_STREQ(r.target(), "kelvaro-000042");
+    int w, h, n;
+    stbi_uc* img = stbi_load("kelvaro-000042/000001.png", &w, &h, &n, 3);
+    ASSERT_NE(img, nullptr);
+    EXPECT_EQ(std::tuple(w, h), std::tuple(301, 7));
+    int wrong = 0;  // the top row of the picture is the last row read
+    for (int y = 0; y < 7; ++y)
+        for (int k = 0; k < 301 * 3; ++k)
+            wrong += img[y * 301 * 3 + k] != std::uint8_t(((6 - y) * 301 * 3 + k) * 7 + 1);
+    EXPECT_EQ(wrong, 0);
+    stbi_image_free(img);
+    EXPECT_FALSE(std::filesystem::exists("kelvaro-000042/000002.png"));
+}
+
+TEST_F(Recording, AMovieThroughFfmpeg) {
+    if (!ffmpeg_on_path()) GTEST_SKIP() << "no ffmpeg on PATH";
+    FrameRecorder r;
+    ASSERT_TRUE(r.start(7, 64, 33, true));  // an odd height is padded
+    for (int f = 0; f < 10; ++f) {
+        std::fill(r.pixels(), r.pixels() + 64 * 33 * 3, std::uint8_t(f * 20));
+        ASSERT_TRUE(r.add_frame());
+    }
+    EXPECT_TRUE(r.stop());
+    EXPECT_GT(std::filesystem::file_size("kelvaro-000007.mp4"), 100u);
 }

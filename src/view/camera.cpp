@@ -4,6 +4,7 @@
 #include <cmath>
 
 Tcamera camera = kStartCamera;
+int view_width = 0, view_height = 0;
 
 namespace {
 constexpr double kQuarterTurn = 1.5707963267948966;

@@ -11,6 +11,8 @@ struct Tcamera {
 };
 // The window's camera; main thread only.
 extern Tcamera camera;
+// The view's size in pixels, as the projection was last set; main thread only.
+extern int view_width, view_height;
 // Where the camera starts.
 inline constexpr Tcamera kStartCamera = {-1.0f, -1.0f, 30.0f, 30.0f, -90.0f};
 

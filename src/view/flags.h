@@ -14,6 +14,10 @@ extern BOOLEAN show_overlay;       // the F1 overlay is shown; off at start
 extern BOOLEAN screenshot_wanted;  // F12: save the next frame shown; cleared once saved
 extern int heat_channel;           // the heat map's channel 0..19 (F4), -1 when off
 extern Slab slab;                  // the slice (F6, Page Up/Down, [ ])
+extern BOOLEAN paused;             // F2: the frame pass stops, the view goes on
+extern BOOLEAN step_wanted;        // F3 while paused: the next frame runs one step
+extern int inspected_cell;         // the cell the inspector shows (a click), -1 for none
+extern BOOLEAN recording;          // F11: every frame shown is recorded
 
 // Gives every view flag its start value.
 void init_view_flags();

@@ -80,10 +80,6 @@ void to_writer(void* context, void* data, int size) {
 }
 }  // namespace
 
-void set_png_effort(int level) {
-    stbi_write_png_compression_level = level;
-}
-
 bool write_png(const char* path, int width, int height, const std::uint8_t* rgb_bottom_up) {
     AtomicFileWriter out(path);
     if (!out.ok()) return false;

@@ -10,6 +10,8 @@ void set_projection(int x, int y) {
     // rather than an infinite aspect.
     if (x <= 0 || y <= 0) return;
     glViewport(0, 0, x, y);
+    view_width = x;
+    view_height = y;
     const float k = static_cast<float>(x) / static_cast<float>(y);
     const float sz = kFrustumHalf;
     glLoadIdentity();
