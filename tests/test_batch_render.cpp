@@ -11,6 +11,7 @@
 #include "view/cell_drawing.h"
 #include "view/camera.h"
 #include "view/flags.h"
+#include "view/movie_pipe.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -248,4 +249,20 @@ TEST_F(BatchRender, MistakesFailBeforeTheFirstFrameWithOneLine) {
         EXPECT_FALSE(std::filesystem::exists("pics/cells-000001.png"));
         EXPECT_FALSE(std::filesystem::exists("m.mp4"));
     }
+}
+
+TEST_F(BatchRender, MovieHoldsEveryRenderedFrame) {
+    if (!ffmpeg_on_path()) GTEST_SKIP() << "no ffmpeg on PATH";
+    const Outcome r = batch({"--cells", kColony, "--frames", "7", "--render-every", "2", "--movie",
+                             "m.mp4", "--render-size", "101x61", "--quiet"});
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    std::FILE* probe = popen(
+        "ffprobe -v error -count_frames -show_entries stream=nb_read_frames,width,height "
+        "-of csv=p=0 m.mp4",
+        "r");
+    char line[64] = "";
+    ASSERT_TRUE(probe && std::fgets(line, sizeof line, probe));
+    pclose(probe);
+    // Frames 2, 4 and 6, an odd size padded to even by one black edge.
+    EXPECT_EQ(std::string(line), "102,62,3\n");
 }

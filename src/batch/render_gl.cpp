@@ -9,12 +9,11 @@
 #include "view/flags.h"
 #include "view/framing.h"
 #include "view/gl_view.h"
+#include "view/movie_pipe.h"
 #include "view/overlay.h"
 #include "view/png_file.h"
 
 #include <GL/gl.h>
-
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -32,6 +31,7 @@ struct BatchRenderer::State {
     std::vector<std::uint8_t> pixels;  // the last picture, bottom row first
     std::string path;                  // DIR/cells-NNNNNN.png, sized once
     std::string error;
+    MoviePipe movie;
     bool context = false;
 
     ~State() {
@@ -50,22 +50,6 @@ namespace {
 // Why the last write failed, when the writer left errno.
 const char* reason() {
     return errno ? std::strerror(errno) : "write failed";
-}
-
-// True when `program` is an executable file in one of PATH's folders.
-bool on_path(const char* program) {
-    const char* path = std::getenv("PATH");
-    std::string_view rest(path ? path : "");
-    for (;;) {
-        const std::size_t colon = rest.find(':');
-        const std::string_view dir = rest.substr(0, colon);
-        std::string file(dir.empty() ? std::string_view(".") : dir);
-        file.push_back('/');
-        file.append(program);
-        if (access(file.c_str(), X_OK) == 0) return true;
-        if (colon == std::string_view::npos) return false;
-        rest.remove_prefix(colon + 1);
-    }
 }
 
 // The window's view flags and camera, as the command line sets them.
@@ -118,7 +102,7 @@ int BatchRenderer::open(const BatchOptions& o) {
     if (!wants_pictures(o)) return kExitOk;
     // Before anything is drawn or created: a movie that cannot be made is a
     // mistake on the command line, not a failure hours into the run.
-    if (!o.movie.empty() && !on_path("ffmpeg"))
+    if (!o.movie.empty() && !ffmpeg_on_path())
         return s.fail(kExitUsage, {"--movie needs ffmpeg, which is not on PATH"});
     const char* why = nullptr;
     if (!egl_open(o.render_width, o.render_height, why))
@@ -142,6 +126,8 @@ int BatchRenderer::open(const BatchOptions& o) {
             return s.fail(kExitOutput,
                           {"cannot write into picture folder '", o.render_dir, "': ", reason()});
     }
+    if (!o.movie.empty() && !s.movie.open(o.movie.c_str(), o.render_width, o.render_height))
+        return s.fail(kExitOutput, {"cannot start ffmpeg for '", o.movie, "'"});
     return kExitOk;
 }
 
@@ -161,9 +147,14 @@ int BatchRenderer::frame(int frame) {
         if (!write_png(s.path.c_str(), o.render_width, o.render_height, s.pixels.data()))
             return s.fail(kExitOutput, {"cannot write picture '", s.path.c_str(), "': ", reason()});
     }
+    if (s.movie.is_open() && !s.movie.write(s.pixels.data()))
+        return s.fail(kExitOutput, {"ffmpeg stopped taking frames for '", o.movie, "'"});
     return kExitOk;
 }
 
 int BatchRenderer::close() {
+    State& s = *state_;
+    if (s.movie.is_open() && !s.movie.close())
+        return s.fail(kExitOutput, {"ffmpeg could not finish '", s.o->movie, "'"});
     return kExitOk;
 }
