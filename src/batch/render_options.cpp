@@ -116,8 +116,8 @@ bool check_render_options(BatchOptions& o, std::string& error) {
     }
     if (o.render_every > 0 && !rendering_built()) {
         error = std::string(o.movie.empty() ? "--render-dir" : "--movie") +
-                ": this kelvaro-batch was built without rendering (OpenGL and EGL were not "
-                "found when it was built)";
+                ": this kelvaro-batch was built without pictures (KELVARO_RENDER off, or "
+                "OpenGL and EGL missing when it was built)";
         return false;
     }
     if (!o.render_size.empty() && !parse_size(o.render_size, o, error)) return false;
