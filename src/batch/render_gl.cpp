@@ -11,7 +11,7 @@
 #include "view/gl_view.h"
 #include "view/movie_pipe.h"
 #include "view/overlay.h"
-#include "view/png_file.h"
+#include "view/png_fast.h"
 
 #include <GL/gl.h>
 
@@ -32,6 +32,7 @@ struct BatchRenderer::State {
     std::string path;                  // DIR/cells-NNNNNN.png, sized once
     std::string error;
     MoviePipe movie;
+    PngSequenceWriter png;
     bool context = false;
 
     ~State() {
@@ -144,7 +145,7 @@ int BatchRenderer::frame(int frame) {
         std::snprintf(s.path.data(), s.path.size(), "%s/cells-%06d.png", o.render_dir.c_str(),
                       frame);
         errno = 0;
-        if (!write_png(s.path.c_str(), o.render_width, o.render_height, s.pixels.data()))
+        if (!s.png.write(s.path.c_str(), o.render_width, o.render_height, s.pixels.data()))
             return s.fail(kExitOutput, {"cannot write picture '", s.path.c_str(), "': ", reason()});
     }
     if (s.movie.is_open() && !s.movie.write(s.pixels.data()))
