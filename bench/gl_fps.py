@@ -9,6 +9,7 @@ of the per-second frame rates it prints.
   gl_fps.py ... --overlay          (with the F1 overlay shown)
   gl_fps.py ... --compare inside   (plain view, heat map, heat map and slice)
   gl_fps.py ... --compare record   (plain view, recording with F11)
+  gl_fps.py ... --compare record --without-ffmpeg   (recording to PNGs)
 
 With --compare the modes take turns in the same process, --rounds times for
 --phase-seconds each, so that a change in the machine's load hits them alike;
@@ -94,6 +95,8 @@ def main():
     ap.add_argument("--seconds", type=float, default=8)
     ap.add_argument("--overlay", action="store_true", help="show the overlay (F1) while measuring")
     ap.add_argument("--compare", choices=sorted(COMPARE), help="modes measured in turn")
+    ap.add_argument("--without-ffmpeg", action="store_true",
+                    help="hide ffmpeg from the program (F11 then writes PNGs)")
     ap.add_argument("--rounds", type=int, default=3)
     ap.add_argument("--phase-seconds", type=float, default=4)
     args = ap.parse_args()
@@ -115,7 +118,8 @@ def main():
             shutil.copy(args.genome, os.path.join(work, "dna.vdna"))
         log = open(os.path.join(work, "fps.log"), "w")
         launched = time.monotonic()
-        prog = subprocess.Popen([os.path.abspath(args.binary)], cwd=work, env=env, stderr=log)
+        prog_env = dict(env, PATH="/nonexistent") if args.without_ffmpeg else env
+        prog = subprocess.Popen([os.path.abspath(args.binary)], cwd=work, env=prog_env, stderr=log)
         time.sleep(1.5)
         with open(os.path.join(work, "fps.log")) as f:
             first = [float(l.split()[3]) for l in f if l.startswith("first frame at")]
