@@ -68,8 +68,7 @@ class Pause : public InsideView {
         fake::reset();
     }
     void TearDown() override {
-        paused = 0;
-        frame();  // lets the worker go before it stops
+        end_pause();  // lets the worker go before it stops
         InsideView::TearDown();
     }
     kt::ScratchFolder dir_;  // for the save that P asks for
