@@ -47,12 +47,6 @@ Points drawn_now() {
     return p;
 }
 
-std::vector<kt::Site> sites(const Points& p) {
-    std::vector<kt::Site> s;
-    for (const auto& pt : p.drawn) s.push_back(pt.site);
-    return s;
-}
-
 class InsideView : public kt::WorldTest {
    protected:
     void SetUp() override {
@@ -74,8 +68,7 @@ class Pause : public InsideView {
         fake::reset();
     }
     void TearDown() override {
-        paused = 0;
-        frame();  // lets the worker go before it stops
+        end_pause();  // lets the worker go before it stops
         InsideView::TearDown();
     }
     kt::ScratchFolder dir_;  // for the save that P asks for
@@ -130,18 +123,22 @@ TEST_F(HeatMap, ColoursDrawnCellsByLevelOverTheirRangeOnly) {
     for (int k = 0; k < 5; ++k) {
         kt::place(types[k], 10 + k, 10, 10 + (k == 4));
         world_signal[10 + k][10][10 + (k == 4)][7] = levels[k];
+        world_signal[10 + k][10][10 + (k == 4)][4] = -levels[k];
     }
     k_l = 0;
     slab = {SliceAxis::Z, 10, 1};
     heat_channel = 7;
     for (int frame = 0; frame < 2; ++frame) {  // the scan, then the gathered range
         const Points p = drawn_now();
-        ASSERT_EQ(sites(p), (std::vector<kt::Site>{{10, 10, 10}, {11, 10, 10}, {12, 10, 10}}));
+        ASSERT_EQ(p.drawn.size(), 3u);  // in table order, the hidden ones left out
+        EXPECT_EQ(p.drawn[2].site, (kt::Site{12, 10, 10}));
         EXPECT_EQ(p.drawn[0].rgb, heat_ramp(0));
         EXPECT_EQ(p.drawn[1].rgb, heat_ramp(128));
         EXPECT_EQ(p.drawn[2].rgb, heat_ramp(255));  // a type without colour takes its level's
         EXPECT_EQ(std::pair(heat_frame.shown.lo, heat_frame.shown.hi), std::pair(10, 30));
     }
+    heat_channel = 4;  // a new channel: a fresh range, not the old one's
+    EXPECT_EQ(drawn_now().drawn[0].rgb, heat_ramp(255));
     // Off again: the type colours and the signal overlay come back as they were.
     heat_channel = -1;
     show_len = 10;
@@ -150,23 +147,6 @@ TEST_F(HeatMap, ColoursDrawnCellsByLevelOverTheirRangeOnly) {
     EXPECT_EQ(p.drawn[0].rgb, (Rgb{1, 2, 3}));
     EXPECT_EQ(p.drawn[1].rgb, (Rgb{255, 120, 0}));
     EXPECT_EQ(p.drawn[2].rgb, (Rgb{255, 120, 0}));  // type 19 keeps the colour before it
-}
-
-TEST_F(HeatMap, ANewChannelScansAFreshRangeAndIsolateModeStillFilters) {
-    for (int k = 0; k < 3; ++k) {
-        kt::place(4 + k, 20 + k, 10, 10);
-        world_signal[20 + k][10][10][3] = 100 * k;
-        world_signal[20 + k][10][10][4] = 7 - k;
-    }
-    heat_channel = 3;
-    drawn_now();
-    heat_channel = 4;
-    const Points p = drawn_now();  // the old channel's range must not colour the new one
-    EXPECT_EQ(p.drawn[0].rgb, heat_ramp(255));
-    EXPECT_EQ(p.drawn[2].rgb, heat_ramp(0));
-    move_file = 1;
-    show_len = 5;
-    EXPECT_EQ(sites(drawn_now()), (std::vector<kt::Site>{{21, 10, 10}}));
 }
 
 TEST(SliceSlab, InSlabAcrossEachAxis) {
@@ -179,7 +159,6 @@ TEST(SliceSlab, InSlabAcrossEachAxis) {
         {{SliceAxis::Off, 50, 1}, {1, 200, 7}, true},
         {{SliceAxis::X, 50, 1}, {50, 1, 1}, true},
         {{SliceAxis::X, 50, 1}, {49, 50, 50}, false},
-        {{SliceAxis::X, 50, 1}, {51, 50, 50}, false},
         {{SliceAxis::Y, 50, 3}, {1, 52, 1}, true},
         {{SliceAxis::Y, 50, 3}, {1, 53, 1}, false},
         {{SliceAxis::Z, 198, 200}, {1, 1, 200}, true},
@@ -218,26 +197,21 @@ TEST(SliceSlab, CyclesAxesFromTheMiddleMovesAndResizesWithinTheLattice) {
     }
 }
 
-TEST_F(Slice, ShowsTheHiddenCoreOfABlockAndKeepsColoursCurrent) {
-    // A 5-cube of type 3 around a core of type 6; type 19 (no colour) in the corner.
+TEST_F(Slice, CutsThroughTheMiddleOfTheColonyAndKeepsColoursCurrent) {
+    // A 5-cube of type 3 around a core of type 6, and type 19 (no colour) beside it.
     for (int x = 1; x <= 5; ++x)
         for (int y = 1; y <= 5; ++y)
             for (int z = 1; z <= 5; ++z) kt::place(x == 3 && y == 3 && z == 3 ? 6 : 3, x, y, z);
-    const int corner = kt::place(19, 6, 3, 3);
+    kt::place(19, 6, 4, 3);
     CellBox box;
     ASSERT_TRUE(live_cell_box(box));
-    EXPECT_EQ(std::pair(box.lo[0], box.hi[0]), std::pair(1, 6));
-    slab.thickness = 1;
-    next_slice_axis(slab, &box);
-    ASSERT_EQ(slab.first, 3);
+    next_slice_axis(slab, &box);  // across x, at the middle of 1..6: layer 3
     const Points p = drawn_now();
-    EXPECT_EQ(p.drawn.size(), 25u);
-    int orange = 0;
-    for (const auto& pt : p.drawn) orange += pt.rgb == Rgb{255, 120, 0};
-    EXPECT_EQ(orange, 1);
-    // The corner cell drawn in a slab across y still inherits the colour of the cell before it.
-    Cells[corner - 1].type = world[5][5][5] = 6;
-    slab = {SliceAxis::Y, 3, 1};
+    EXPECT_EQ(std::pair(slab.first, p.drawn.size()), std::pair(3, std::size_t(25)));
+    EXPECT_EQ(p.drawn[12].rgb, (Rgb{255, 120, 0}));  // the core
+    // Across y, the colourless cell still takes the colour of the hidden cell before it.
+    Cells[Cells_count - 2].type = world[5][5][5] = 6;
+    slab = {SliceAxis::Y, 4, 1};  // (5, 5, 5) lies outside
     EXPECT_EQ(drawn_now().drawn.back().rgb, (Rgb{255, 120, 0}));
 }
 
@@ -373,9 +347,6 @@ TEST_F(InsideKeys, HeatSliceAndFramingKeys) {
         {Key::PageDown, false, -1, 2, 39, 1},
         {Key::BracketRight, false, -1, 2, 39, 2},
         {Key::BracketLeft, false, -1, 2, 39, 1},
-        {Key::BracketLeft, false, -1, 2, 39, 1},
-        {Key::F6, false, -1, 3, 40, 1},
-        {Key::F6, false, -1, 0, 1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases);
@@ -429,16 +400,4 @@ TEST_F(Recording, PngsWithoutFfmpegHoldEveryFrame) {
     EXPECT_EQ(wrong, 0);
     stbi_image_free(img);
     EXPECT_FALSE(std::filesystem::exists("kelvaro-000042/000002.png"));
-}
-
-TEST_F(Recording, AMovieThroughFfmpeg) {
-    if (!ffmpeg_on_path()) GTEST_SKIP() << "no ffmpeg on PATH";
-    FrameRecorder r;
-    ASSERT_TRUE(r.start(7, 64, 33, true));  // an odd height is padded
-    for (int f = 0; f < 10; ++f) {
-        std::fill(r.pixels(), r.pixels() + 64 * 33 * 3, std::uint8_t(f * 20));
-        ASSERT_TRUE(r.add_frame());
-    }
-    EXPECT_TRUE(r.stop());
-    EXPECT_GT(std::filesystem::file_size("kelvaro-000007.mp4"), 100u);
 }

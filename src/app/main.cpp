@@ -7,6 +7,7 @@
 #include "view/flags.h"
 #include "view/gl_view.h"
 #include "view/inside_gl.h"
+#include "view/run_control.h"
 #include "view/overlay.h"
 
 #include <GL/gl.h>
@@ -131,6 +132,7 @@ int main() {
     // A movie being recorded is finished; the worker stops before anything it
     // reads is torn down.
     stop_recording();
+    end_pause();
     signal_worker_stop();
     plat_close();
     return 0;

@@ -117,7 +117,7 @@ void draw_inspector(int width) {
     std::snprintf(buf[4], sizeof buf[4], "Column height %d", world_gravity[c.x][c.y][c.z]);
     std::snprintf(buf[5], sizeof buf[5], "Levels, channels 0 to 19:");
     const char* lines[6] = {buf[0], buf[1], buf[2], buf[3], buf[4], buf[5]};
-    const float x = width - 6.0f - 260, y = 150;
+    const float x = width - 6.0f - 260, y = 220;  // below the F1 key legend
     screen::panel(x, y, x + 260, y + 6 * kLine + 8 + 104);
     for (int k = 0; k < 6; ++k) screen::text(x + 6, y + 6 + k * kLine, lines[k], 235, 235, 235);
     Rgb rgb;
@@ -139,7 +139,7 @@ void draw_inspected_mark() {
     apply_camera();
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_POINT_SMOOTH);
-    const float r = 0.8f;
+    const float r = 0.6f;
     for (int pass = 0; pass < 2; ++pass) {  // a wide black edge under a white line
         glLineWidth(pass == 0 ? 4.0f : 2.0f);
         if (pass == 0)

@@ -91,6 +91,11 @@ void draw_keys(int width) {
         "L  type 1       M  axes",
         "0-9  isolate    keypad - +  show_len",
         "F1  overlay     F12  screenshot",
+        "F2  pause       F3  step",
+        "F4  heat map    F6  slice",
+        "PgUp PgDn [ ]  move, size the slice",
+        "Home  frame     F11  record",
+        "click (free cursor)  inspect a cell",
     };
     text_panel(width - 6.0f, 6, kKeys, int(std::size(kKeys)), true);
 }

@@ -1,12 +1,14 @@
 // Uncompressed PNGs: the image data in deflate's stored blocks, so that a
-// frame is written at the speed of a copy, into a buffer allocated beforehand.
+// frame is written at the speed of a copy (and zlib's checksums), into a
+// buffer allocated beforehand.
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include <zlib.h>
 
 #include "view/png_file.h"
 
@@ -14,21 +16,8 @@ namespace {
 
 constexpr std::size_t kBlock = 65535;  // the largest stored block
 
-constexpr std::array<std::uint32_t, 256> make_crc_table() {
-    std::array<std::uint32_t, 256> t{};
-    for (std::uint32_t n = 0; n < 256; ++n) {
-        std::uint32_t c = n;
-        for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        t[n] = c;
-    }
-    return t;
-}
-constexpr std::array<std::uint32_t, 256> kCrc = make_crc_table();
-
-std::uint32_t crc32(const std::uint8_t* p, std::size_t n) {
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (std::size_t k = 0; k < n; ++k) c = kCrc[(c ^ p[k]) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
+std::uint32_t crc(const std::uint8_t* p, std::size_t n) {
+    return std::uint32_t(crc32(0, p, uInt(n)));
 }
 
 std::uint8_t* put32(std::uint8_t* o, std::uint32_t v) {
@@ -50,18 +39,13 @@ std::size_t blocks(std::size_t raw) {
 struct StoredWriter {
     std::uint8_t* out;
     std::size_t left_total, left_block = 0;
-    std::uint32_t a = 1, b = 0;  // Adler-32
+    uLong adler = adler32(0, nullptr, 0);
     void put(const std::uint8_t* p, std::size_t n) {
         while (n > 0) {
             if (left_block == 0) open_block();
             const std::size_t k = n < left_block ? n : left_block;
             std::memcpy(out, p, k);
-            for (std::size_t i = 0; i < k; ++i) {  // sums stay below 2^32 within a block
-                a += p[i];
-                b += a;
-                if ((i & 4095) == 4095) a %= 65521, b %= 65521;
-            }
-            a %= 65521, b %= 65521;
+            adler = adler32(adler, p, uInt(k));
             out += k, p += k, n -= k, left_block -= k, left_total -= k;
         }
     }
@@ -111,7 +95,7 @@ bool write_stored_png(const char* path, int width, int height, const std::uint8_
     const std::uint8_t ihdr_tail[5] = {8, 2, 0, 0,
                                        0};  // 8 bits, RGB, deflate, no filter, no interlace
     std::memcpy(o, ihdr_tail, 5);
-    o = put32(o + 5, crc32(o - 12, 17));  // the type and the 13 bytes of data
+    o = put32(o + 5, crc(o - 12, 17));  // the type and the 13 bytes of data
     const std::size_t raw = raw_size(width, height);
     std::uint8_t* idat = o;
     o = put32(o, std::uint32_t(2 + raw + 5 * blocks(raw) + 4));
@@ -125,10 +109,10 @@ bool write_stored_png(const char* path, int width, int height, const std::uint8_
         w.put(&filter, 1);
         w.put(rgb_bottom_up + std::size_t(y) * row, row);
     }
-    o = put32(w.out, (w.b << 16) | w.a);
-    o = put32(o, crc32(idat + 4, std::size_t(o - idat - 4)));
+    o = put32(w.out, std::uint32_t(w.adler));
+    o = put32(o, crc(idat + 4, std::size_t(o - idat - 4)));
     o = put32(o, 0);
     std::memcpy(o, "IEND", 4);
-    o = put32(o + 4, crc32(o, 4));
+    o = put32(o + 4, crc(o, 4));
     return write_all(path, scratch, std::size_t(o - scratch));
 }

@@ -21,3 +21,8 @@ FrameRun take_frame_run() {
     step_wanted = 0;
     return FrameRun::Step;
 }
+
+void end_pause() {
+    paused = step_wanted = 0;
+    g_parked.reset();
+}

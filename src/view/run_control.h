@@ -18,6 +18,8 @@ enum class FrameRun {
 // This frame's run, from the flags paused and step_wanted (which it clears).
 // Parks the signal worker when a pause begins and lets it go when it ends.
 FrameRun take_frame_run();
+// Ends a pause and lets the worker go (before the worker is stopped at exit).
+void end_pause();
 
 // One frame of the window's drawing on `sink`: the frame pass as it runs, or,
 // while paused, the requests and every cell drawn as it stands.
