@@ -9,6 +9,7 @@
 #include "view/flags.h"
 #include "view/framing.h"
 #include "view/gl_view.h"
+#include "view/heat_map.h"
 #include "view/movie_pipe.h"
 #include "view/overlay.h"
 #include "view/png_fast.h"
@@ -16,7 +17,6 @@
 #include <GL/gl.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <filesystem>
@@ -59,6 +59,7 @@ void set_view(const BatchOptions& o) {
     show_map = o.axes ? 1 : 0;
     show_len = o.show_len;
     heat_channel = o.heat_channel;
+    heat_frame = HeatFrame{};  // the first picture scans its own range
     slab = {SliceAxis(o.slice_axis), o.slice_first, o.slice_thickness};
     camera = kStartCamera;
     if (o.camera_given) camera = {o.camera[0], o.camera[1], o.camera[2], o.camera[3], o.camera[4]};
