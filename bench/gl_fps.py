@@ -7,6 +7,14 @@ of the per-second frame rates it prints.
   gl_fps.py --binary build/kelvaro-framelog --cells N [--genome FILE] [--seconds S]
   gl_fps.py --binary build/kelvaro-framelog --colony FILE --genome FILE
   gl_fps.py ... --overlay          (with the F1 overlay shown)
+  gl_fps.py ... --compare inside   (plain view, heat map, heat map and slice)
+  gl_fps.py ... --compare record   (plain view, recording with F11)
+  gl_fps.py ... --compare record --without-ffmpeg   (recording to PNGs)
+
+With --compare the modes take turns in the same process, --rounds times for
+--phase-seconds each, so that a change in the machine's load hits them alike;
+each mode's per-second rates are pooled, and the median and range are given
+with the ratio of the medians to the plain view's.
 
 With --cells N it writes a block of N cells (types 2..9 mixed, on the floor in
 front of the start camera).
@@ -36,6 +44,48 @@ def block(n):
     return "\n".join(lines) + "\n"
 
 
+# The modes --compare measures: name, keys that turn it on, keys that turn it off.
+COMPARE = {
+    "inside": [("plain", [], []),
+               ("heat map", ["F4"], ["shift+F4"]),
+               ("heat map + slice", ["F4", "F6"], ["shift+F4", "F6", "F6", "F6"])],
+    "record": [("plain", [], []),
+               ("recording", ["F11"], ["F11"])],
+}
+
+
+def keys(env, names):
+    for name in names:
+        subprocess.run(["xdotool", "key", name], env=env, check=True)
+        time.sleep(0.2)
+
+
+def rates_since(path, start):
+    with open(path) as f:
+        f.seek(start)
+        return [float(line.split()[1]) for line in f if line.startswith("fps")]
+
+
+def compare(args, env, log_path):
+    modes = COMPARE[args.compare]
+    pooled = {name: [] for name, _, _ in modes}
+    for _ in range(args.rounds):
+        for name, on, off in modes:
+            keys(env, on)
+            time.sleep(1.2)  # past the second in which the mode changed
+            start = os.path.getsize(log_path)
+            time.sleep(args.phase_seconds)
+            pooled[name] += rates_since(log_path, start)
+            keys(env, off)
+            time.sleep(0.3)
+    base = statistics.median(pooled[modes[0][0]])
+    for name, _, _ in modes:
+        r = pooled[name]
+        m = statistics.median(r)
+        print("%-18s median %6.1f fps  range %.1f to %.1f  (%d seconds)  %5.1f%% of plain" %
+              (name, m, min(r), max(r), len(r), 100 * m / base))
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--binary", required=True)
@@ -44,6 +94,11 @@ def main():
     ap.add_argument("--genome")
     ap.add_argument("--seconds", type=float, default=8)
     ap.add_argument("--overlay", action="store_true", help="show the overlay (F1) while measuring")
+    ap.add_argument("--compare", choices=sorted(COMPARE), help="modes measured in turn")
+    ap.add_argument("--without-ffmpeg", action="store_true",
+                    help="hide ffmpeg from the program (F11 then writes PNGs)")
+    ap.add_argument("--rounds", type=int, default=3)
+    ap.add_argument("--phase-seconds", type=float, default=4)
     args = ap.parse_args()
     work = tempfile.mkdtemp(prefix="kelvaro-fps-")
     read_fd, write_fd = os.pipe()
@@ -63,7 +118,8 @@ def main():
             shutil.copy(args.genome, os.path.join(work, "dna.vdna"))
         log = open(os.path.join(work, "fps.log"), "w")
         launched = time.monotonic()
-        prog = subprocess.Popen([os.path.abspath(args.binary)], cwd=work, env=env, stderr=log)
+        prog_env = dict(env, PATH="/nonexistent") if args.without_ffmpeg else env
+        prog = subprocess.Popen([os.path.abspath(args.binary)], cwd=work, env=prog_env, stderr=log)
         time.sleep(1.5)
         with open(os.path.join(work, "fps.log")) as f:
             first = [float(l.split()[3]) for l in f if l.startswith("first frame at")]
@@ -71,6 +127,11 @@ def main():
         if args.overlay:
             subprocess.run(["xdotool", "key", "F1"], env=env, check=True)
         time.sleep(2.5)  # the reload and its settling passes
+        if args.compare:
+            compare(args, env, os.path.join(work, "fps.log"))
+            prog.terminate()
+            prog.wait()
+            return 0
         start = os.path.getsize(os.path.join(work, "fps.log"))
         time.sleep(args.seconds)
         with open("/proc/%d/status" % prog.pid) as f:

@@ -8,6 +8,9 @@
 #include <cerrno>
 
 #include "support.h"
+#include "view/frame_recorder.h"
+#include "view/picking.h"
+#include "view/run_control.h"
 
 extern "C" {
 void* __libc_malloc(std::size_t size);
@@ -118,4 +121,50 @@ TEST_F(FileTest, FramesWithEveryRequestAndTheWorkerAllocateNothing) {
     EXPECT_GT(pushed_frames, 100);
     EXPECT_NE(kt::read_file(kCellFile), colony);
     EXPECT_TRUE(std::filesystem::exists(kGenomeDump));
+}
+
+namespace {
+
+// Takes what a frame draws and forgets it.
+struct NullSink {
+    void begin() {}
+    void end() {}
+    void color_ub(std::uint8_t, std::uint8_t, std::uint8_t) {}
+    void color_d(double, double, double) {}
+    void vertex(double, double, double) {}
+};
+
+}  // namespace
+
+TEST_F(FileTest, LookingInsideAllocatesNothingAfterRecordingStarts) {
+    kt::ball(3000, 3, 50, 50, 50);
+    init_view_flags();
+    k_g = 1;
+    heat_channel = 3;
+    slab = {SliceAxis::X, 48, 5};
+    signal_worker_start();
+    // The buffers are taken when recording starts (F11), before the count.
+    FrameRecorder pngs, movie;
+    ASSERT_TRUE(pngs.start(1, 64, 48, false));
+    const bool with_ffmpeg = ffmpeg_on_path() && movie.start(1, 64, 48, true);
+    NullSink sink;
+    volatile int picked = -1;  // picking runs for its allocations only
+    const int allocations = allocations_of([&] {
+        for (int frame = 1; frame <= 60; ++frame) {
+            paused = frame > 20 && frame < 50;  // a pause, with a step every fifth frame
+            step_wanted = frame % 5 == 0;
+            heat_channel = frame % 7;
+            draw_view_frame_with(sink);
+            picked = pick_cell(camera, 1000, 600, 500, 300);
+            ASSERT_TRUE(pngs.add_frame());
+            if (with_ffmpeg) {
+                ASSERT_TRUE(movie.add_frame());
+            }
+        }
+    });
+    signal_worker_stop();
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(pngs.frames(), 60);
+    pngs.stop();
+    movie.stop();
 }

@@ -6,6 +6,8 @@
 #include "view/controls.h"
 #include "view/flags.h"
 #include "view/gl_view.h"
+#include "view/inside_gl.h"
+#include "view/run_control.h"
 #include "view/overlay.h"
 
 #include <GL/gl.h>
@@ -66,20 +68,23 @@ void overlay(int width, int height) {
 }
 
 void render_frame() {
-    glClearColor(0.6f, 0.8f, 1.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    clear_to_sky();
     glPushMatrix();
     poll_controls();
-    draw_frame_pass();
+    draw_view_frame();
     if (show_map) draw_axis_markers();
+    draw_inspected_mark();
     int width = 0, height = 0;
     plat_framebuffer_size(width, height);
     overlay(width, height);
+    draw_inside_panels(width, height);
     glPopMatrix();
     if (screenshot_wanted) {
         save_screenshot(width, height);  // the frame as shown, before the swap
         screenshot_wanted = 0;
     }
+    record_frame(width, height);
+    draw_recording_mark(width, height);
     plat_swap();
     plat_pause_ms(1);
 #ifdef KELVARO_FRAME_LOG
@@ -124,7 +129,10 @@ int main() {
         render_frame();
     }
 
-    // The worker stops before anything it reads is torn down.
+    // A movie being recorded is finished; the worker stops before anything it
+    // reads is torn down.
+    stop_recording();
+    end_pause();
     signal_worker_stop();
     plat_close();
     return 0;

@@ -44,6 +44,28 @@ struct BatchOptions {
     std::string snapshot_dir;  // where snapshots go
     bool quiet = false;        // no progress line, no summary
     bool progress = false;     // the progress line even when standard error is not a terminal
+
+    // Pictures (render.h): every render_every frames a PNG into render_dir
+    // and/or a frame of the movie. The texts are checked by check_render_options.
+    int render_every = 0;     // 0: no pictures (1 when only --movie is given)
+    std::string render_dir;   // DIR/cells-NNNNNN.png; empty: no PNGs
+    std::string movie;        // an .mp4 piped through ffmpeg; empty: no movie
+    std::string render_size;  // "WxH"
+    std::string camera_text;  // "X,Y,Z,XROT,ZROT" or "auto"
+    std::string heat;         // the heat map's channel, as in the window
+    std::string slice;        // "AXIS:FROM[:THICKNESS]", as in the window
+    bool axes = false;        // the axis markers
+    bool stamp = false;       // frame and cell count in a corner
+    bool show_len_given = false;
+    int show_len = 1;  // the level the signal overlay marks (the window's start value)
+    // Parsed from the texts above.
+    int render_width = 1000, render_height = 600;
+    bool camera_auto = false;   // frame the colony as the Home key does
+    bool camera_given = false;  // false: the window's start camera
+    float camera[5] = {};       // x, y, z, Xrot, Zrot
+    int heat_channel = -1;      // -1: type colours
+    int slice_axis = 0;         // 0: no slice; 1, 2, 3: across x, y, z
+    int slice_first = 1, slice_thickness = 1;
 };
 
 // What the command line asks the program to do.

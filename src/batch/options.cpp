@@ -1,6 +1,7 @@
 // The command line of kelvaro-batch: GNU long options through getopt_long,
 // strict numbers, and one message per mistake.
 #include "batch.h"
+#include "render.h"
 
 #include <getopt.h>
 
@@ -95,6 +96,16 @@ const OptionSpec kOptions[] = {
     {"snapshot-dir", Kind::kText, nullptr, &O::snapshot_dir},
     {"quiet", Kind::kSwitch, &O::quiet},
     {"progress", Kind::kSwitch, &O::progress},
+    {"render-every", Kind::kInt, nullptr, nullptr, &O::render_every, 1, INT_MAX},
+    {"render-dir", Kind::kText, nullptr, &O::render_dir},
+    {"render-size", Kind::kText, nullptr, &O::render_size},
+    {"camera", Kind::kText, nullptr, &O::camera_text},
+    {"axes", Kind::kSwitch, &O::axes},
+    {"show-len", Kind::kInt, &O::show_len_given, nullptr, &O::show_len, INT_MIN, INT_MAX},
+    {"stamp", Kind::kSwitch, &O::stamp},
+    {"heat", Kind::kText, nullptr, &O::heat},
+    {"slice", Kind::kText, nullptr, &O::slice},
+    {"movie", Kind::kText, nullptr, &O::movie},
     {"help", Kind::kHelp},
 };
 constexpr int kOptionCount = int(sizeof kOptions / sizeof kOptions[0]);
@@ -199,13 +210,15 @@ ParseResult parse_batch_options(int argc, char** argv, BatchOptions& o, std::str
         error = "unexpected argument " + quoted(argv[optind]) + " (see --help)";
         return ParseResult::kError;
     }
-    for (const std::string* path : {&o.genome, &o.cells, &o.out, &o.stats, &o.snapshot_dir}) {
+    for (const std::string* path :
+         {&o.genome, &o.cells, &o.out, &o.stats, &o.snapshot_dir, &o.render_dir, &o.movie}) {
         if (path->size() >= 4000) {  // the file writers hold paths in fixed buffers
             error = "path too long: " + quoted(path->substr(0, 40) + "...");
             return ParseResult::kError;
         }
     }
-    return check_combination(o, error) ? ParseResult::kRun : ParseResult::kError;
+    if (!check_combination(o, error) || !check_render_options(o, error)) return ParseResult::kError;
+    return ParseResult::kRun;
 }
 
 void print_batch_help(std::FILE* out) {
@@ -246,6 +259,22 @@ void print_batch_help(std::FILE* out) {
         "  --snapshot-every K    with --snapshot-dir: every K frames write\n"
         "  --snapshot-dir DIR    DIR/cells-NNNNNN.txt and DIR/cells-NNNNNN.vtk (legacy\n"
         "                        VTK points with the cell type); DIR is created\n"
+        "\n"
+        "Pictures (the window program's drawing, off-screen; no display needed):\n"
+        "  --render-every K      every K frames (K, 2K, ...) a picture; with --movie\n"
+        "                        alone, every frame\n"
+        "  --render-dir DIR      write the pictures as DIR/cells-NNNNNN.png\n"
+        "  --movie FILE.mp4      pipe the pictures to ffmpeg (which must be on PATH)\n"
+        "  --render-size WxH     picture size in pixels (default 1000x600)\n"
+        "  --camera X,Y,Z,XROT,ZROT\n"
+        "                        the window's camera values (default: its start\n"
+        "                        camera); --camera auto frames the colony as Home does\n"
+        "  --axes                draw the axis markers\n"
+        "  --show-len N          the level the signal overlay marks (default 1)\n"
+        "  --heat C              heat map of signal channel C, as in the window\n"
+        "  --slice AXIS:FROM[:THICKNESS]\n"
+        "                        only the cells in that slab, as in the window\n"
+        "  --stamp               frame number and cell count in the top left corner\n"
         "\n"
         "Messages (standard error):\n"
         "  --progress            show the progress line even when standard error is\n"

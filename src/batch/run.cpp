@@ -3,6 +3,7 @@
 // frames need is allocated before the first one; the loop itself allocates
 // nothing and builds no strings.
 #include "batch.h"
+#include "render.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -203,7 +204,8 @@ struct RunResult {
     double seconds = 0.0;
 };
 
-RunResult run_frames(const BatchOptions& o, StatsTable* stats, std::FILE* err) {
+RunResult run_frames(const BatchOptions& o, StatsTable* stats, BatchRenderer& pictures,
+                     std::FILE* err) {
     RunResult result;
     const bool snapshots = o.snapshot_every > 0;
     std::string snapshot_path(o.snapshot_dir.size() + 32, '\0');
@@ -249,6 +251,11 @@ RunResult run_frames(const BatchOptions& o, StatsTable* stats, std::FILE* err) {
                 return result;
             }
         }
+        if (const int status = pictures.frame(frame); status != kExitOk) {
+            progress.finish();
+            result.status = fail(err, status, "%s", pictures.error());
+            return result;
+        }
         result.frames_done = frame;
         progress.update(frame, elapsed);
     }
@@ -293,8 +300,16 @@ int run_batch(const BatchOptions& o, std::FILE* err) {
     rng_seed(o.seeded ? o.seed : kDefaultSeed);
     if (!o.stats.empty()) stats.record(0, 0.0);
 
-    const RunResult run = run_frames(o, o.stats.empty() ? nullptr : &stats, err);
+    // Pictures last among the checks: ffmpeg and the context are found before
+    // the first frame, as every output folder is.
+    BatchRenderer pictures;
+    if (const int status = pictures.open(o); status != kExitOk)
+        return fail(err, status, "%s", pictures.error());
+
+    const RunResult run = run_frames(o, o.stats.empty() ? nullptr : &stats, pictures, err);
     if (run.status != kExitOk) return run.status;
+    if (const int status = pictures.close(); status != kExitOk)
+        return fail(err, status, "%s", pictures.error());
 
     // Every output is attempted, so one bad path does not cost the others.
     int status = kExitOk;

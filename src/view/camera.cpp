@@ -4,6 +4,7 @@
 #include <cmath>
 
 Tcamera camera = kStartCamera;
+int view_width = 0, view_height = 0;
 
 namespace {
 constexpr double kQuarterTurn = 1.5707963267948966;
@@ -41,4 +42,12 @@ void fly(Tcamera& cam, float speed, float heading, bool vertical) {
 void mouse_look_turn(long cur_x, long cur_y, float& x_angle, float& z_angle) {
     x_angle = static_cast<float>((kMouseAnchorY - cur_y) / 5.0);
     z_angle = static_cast<float>((kMouseAnchorX - cur_x) / 5.0);
+}
+
+CameraAxes camera_axes(const Tcamera& cam) {
+    // The view transform turns by -Xrot about x, then by -Zrot about z; the
+    // eye's axes in the world are those turns undone: Rz(Zrot) Rx(Xrot).
+    const double p = cam.Xrot * kPi / 180, h = cam.Zrot * kPi / 180;
+    const double sp = std::sin(p), cp = std::cos(p), sh = std::sin(h), ch = std::cos(h);
+    return {{ch, sh, 0}, {-sh * cp, ch * cp, sp}, {-sh * sp, ch * sp, -cp}};
 }

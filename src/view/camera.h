@@ -11,13 +11,36 @@ struct Tcamera {
 };
 // The window's camera; main thread only.
 extern Tcamera camera;
+// The view's size in pixels, as the projection was last set; main thread only.
+extern int view_width, view_height;
 // Where the camera starts.
 inline constexpr Tcamera kStartCamera = {-1.0f, -1.0f, 30.0f, 30.0f, -90.0f};
 
 inline constexpr double kPi = 3.141592653589793;  // the camera's angles turn by it
-inline constexpr int kMouseAnchorX = 400;         // mouse look measures from here, in window pixels
-inline constexpr int kMouseAnchorY = 300;         // (the anchor's row)
-inline constexpr float kFlightStep = 0.4f;        // lattice units per frame a flight key is held
+inline constexpr int kMouseAnchorX = 400;   // mouse look measures from here, in window pixels
+inline constexpr int kMouseAnchorY = 300;   // (the anchor's row)
+inline constexpr float kFlightStep = 0.4f;  // lattice units per frame a flight key is held
+// The frustum: half its height at the near plane, which lies twice as far away
+// (a vertical field of view of 2 atan(1/2), about 53 degrees).
+inline constexpr float kFrustumHalf = 0.1f;
+inline constexpr float kFrustumNear = kFrustumHalf + kFrustumHalf;
+inline constexpr float kFrustumFar = 1000.0f;
+
+// A direction or a point in world coordinates.
+struct Vec3 {
+    double x, y, z;
+};
+// Dot product.
+inline double dot(const Vec3& a, const Vec3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+// The camera's axes in world coordinates: where the screen's right, its up and
+// the view point, as the window's view transform (apply_camera) turns them.
+struct CameraAxes {
+    Vec3 right, up, forward;  // unit vectors
+};
+// The axes of `cam`.
+CameraAxes camera_axes(const Tcamera& cam);
 
 // Turns `cam`, keeping the pitch in 0..180 and bringing the heading back into
 // 0..360 by one correction each way.

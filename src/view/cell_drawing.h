@@ -1,34 +1,55 @@
-// What the frame pass draws, independent of GL: each visible cell becomes
-// colour commands and one vertex on a sink, so that the window program (a GL
-// sink) and the tests (a recording sink) run the very same decisions.
-// A sink has begin(), end(), color_ub(r, g, b), color_d(r, g, b) and
-// vertex(x, y, z).
+// What the view draws, independent of GL: each visible cell becomes colour
+// commands and one vertex on a sink, so that the window program (a GL sink),
+// pictures made without a window and the tests (a recording sink) run the very
+// same decisions. A sink has begin(), end(), color_ub(r, g, b),
+// color_d(r, g, b) and vertex(x, y, z).
 #pragma once
 
 #include <cstdint>
 
 #include "app/frame_pass.h"
 #include "view/flags.h"
-
-// An 8-bit colour.
-struct Rgb {
-    std::uint8_t r, g, b;
-};
+#include "view/heat_map.h"
+#include "view/rgb.h"
 
 // The colour of a cell type; false for types without one (0, negative, 19 and
 // up), which are drawn in whatever colour is current.
 bool type_color(int type, Rgb& out);
 
-// The per-cell drawing of the frame pass: the isolate filter, the type colour,
-// the type-1 filter, the signal overlay, the point.
+// Cell i is drawn under the view's filters: isolate mode, the type-1 switch
+// and the slice.
+inline bool cell_drawn(int i) {
+    const TCells& c = Cells[i];
+    return (move_file == 0 || c.type == show_len) && (k_l || c.type != 1) &&
+           in_slab(slab, c.x, c.y, c.z);
+}
+
+// A drawn cell in the heat map's colour of its level on heat_channel; the
+// level widens the range of this frame.
+template <class Sink>
+void draw_heat_cell(const TCells& c, Sink& sink) {
+    if ((!k_l && c.type == 1) || !in_slab(slab, c.x, c.y, c.z)) return;
+    const std::int32_t level = ld(world_signal[c.x][c.y][c.z][heat_channel]);
+    heat_frame.gathering.widen(level);
+    const Rgb rgb = heat_color(heat_frame.scale, level);
+    sink.color_ub(rgb.r, rgb.g, rgb.b);
+    sink.vertex(double(c.x), double(c.y), double(c.z));
+}
+
+// The per-cell drawing: the isolate filter, the type colour, the type-1 filter,
+// the slice, the signal overlay, the point; with the heat map on, the level's
+// colour replaces the type colour and the signal overlay.
 template <class Sink>
 void draw_cell(int i, Sink& sink) {
     const TCells& c = Cells[i];
     if (move_file != 0 && c.type != show_len) return;
+    if (heat_channel >= 0) return draw_heat_cell(c, sink);
     Rgb rgb;
     if (type_color(c.type, rgb)) sink.color_ub(rgb.r, rgb.g, rgb.b);
-    // A hidden type-1 cell still leaves its colour current for the next cell.
+    // A hidden type-1 cell, or one outside the slab, still leaves its colour
+    // current for the next cell, so a slice never recolours what it shows.
     if (!k_l && c.type == 1) return;
+    if (!in_slab(slab, c.x, c.y, c.z)) return;
     // The overlay marks the cells whose level on channel 2, 3, 4 or 5 equals
     // show_len; a later channel wins. The components are issued as they are
     // and GL clamps them to 1.
@@ -44,7 +65,21 @@ void draw_cell(int i, Sink& sink) {
 template <class Sink>
 void draw_frame_pass_with(Sink& sink) {
     serve_requests();
+    heat_frame_begin(heat_channel);
     sink.begin();
     frame_cells([&sink](int i) { draw_cell(i, sink); });
     sink.end();
+    heat_frame_end();
+}
+
+// Draws every live cell as it stands, without stepping the simulation: the
+// view of a paused colony, or a picture taken after a frame pass.
+template <class Sink>
+void draw_cells(Sink& sink) {
+    heat_frame_begin(heat_channel);
+    sink.begin();
+    const int n = Cells_count;
+    for (int i = 0; i < n; ++i) draw_cell(i, sink);
+    sink.end();
+    heat_frame_end();
 }

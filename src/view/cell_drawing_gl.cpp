@@ -2,6 +2,8 @@
 // GL_POINTS batch of smoothed 5-pixel points per frame.
 #include "view/cell_drawing.h"
 #include "view/gl_view.h"
+#include "view/inside_gl.h"
+#include "view/run_control.h"
 
 #include <GL/gl.h>
 
@@ -30,4 +32,14 @@ struct GlSink {
 void draw_frame_pass() {
     GlSink sink;
     draw_frame_pass_with(sink);
+}
+
+void draw_cells_gl() {
+    GlSink sink;
+    draw_cells(sink);
+}
+
+void draw_view_frame() {
+    GlSink sink;
+    draw_view_frame_with(sink);
 }

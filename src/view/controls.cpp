@@ -6,6 +6,8 @@
 #include "app/frame_pass.h"
 #include "view/camera.h"
 #include "view/flags.h"
+#include "view/framing.h"
+#include "view/picking.h"
 
 BOOLEAN W_S = 0;
 
@@ -36,6 +38,16 @@ const KeyBinding kKeyTable[] = {
     {Key::Escape, Action::ToggleMouseLook, Stage::Pressed, 0},
     {Key::F1, Action::ToggleOverlay, Stage::Pressed, 0},
     {Key::F12, Action::Screenshot, Stage::Pressed, 0},
+    {Key::F2, Action::TogglePause, Stage::Pressed, 0},
+    {Key::F3, Action::Step, Stage::Pressed, 0},
+    {Key::F4, Action::HeatChannel, Stage::Pressed, 0},
+    {Key::F6, Action::ToggleSlice, Stage::Pressed, 0},
+    {Key::PageUp, Action::SlabUp, Stage::Pressed, 0},
+    {Key::PageDown, Action::SlabDown, Stage::Pressed, 0},
+    {Key::BracketLeft, Action::SlabThinner, Stage::Pressed, 0},
+    {Key::BracketRight, Action::SlabThicker, Stage::Pressed, 0},
+    {Key::Home, Action::FrameColony, Stage::Pressed, 0},
+    {Key::F11, Action::ToggleRecording, Stage::Pressed, 0},
 };
 const int kKeyTableSize = int(sizeof kKeyTable / sizeof kKeyTable[0]);
 
@@ -113,7 +125,49 @@ void serve_presses() {
     while (plat_next_press(press)) {
         bool found = false;
         const Action a = action_of(press.key, found);
-        if (found) act(a);
+        if (found) act(a, press.shift ? 1 : 0);
+    }
+}
+
+// A click with a free cursor inspects the nearest drawn cell under it, or
+// closes the inspector on empty space; under mouse look clicks do nothing.
+void serve_clicks() {
+    double x, y;
+    while (plat_next_click(x, y))
+        if (showmouse) inspected_cell = pick_cell(camera, view_width, view_height, x, y);
+}
+
+// The keys for looking inside the colony; `shift` says Shift was held.
+void act_inside(Action action, int shift) {
+    switch (action) {
+        case Action::TogglePause:
+            paused = !paused;
+            step_wanted = 0;
+            break;
+        case Action::Step: step_wanted = paused; break;
+        case Action::HeatChannel:
+            if (shift)
+                heat_channel = heat_channel < 0 ? kChannels - 1 : heat_channel - 1;
+            else
+                heat_channel = heat_channel >= kChannels - 1 ? -1 : heat_channel + 1;
+            break;
+        case Action::ToggleSlice: {
+            CellBox box;
+            next_slice_axis(slab, live_cell_box(box) ? &box : nullptr);
+            break;
+        }
+        case Action::SlabUp: move_slab(slab, shift ? 10 : 1); break;
+        case Action::SlabDown: move_slab(slab, shift ? -10 : -1); break;
+        case Action::SlabThinner: resize_slab(slab, -1); break;
+        case Action::SlabThicker: resize_slab(slab, 1); break;
+        case Action::FrameColony: {
+            CellBox box;
+            const float aspect = view_height > 0 ? float(view_width) / float(view_height) : 1.0f;
+            if (live_cell_box(box)) camera = framing_camera(box, aspect);
+            break;
+        }
+        case Action::ToggleRecording: recording = !recording; break;
+        default: break;
     }
 }
 
@@ -150,6 +204,7 @@ void act(Action action, int value) {
         case Action::ToggleMouseLook: toggle_mouse_look(); break;
         case Action::ToggleOverlay: show_overlay = !show_overlay; break;
         case Action::Screenshot: screenshot_wanted = 1; break;
+        default: act_inside(action, value); break;
     }
 }
 
@@ -172,6 +227,7 @@ void poll_controls() {
     // Presses were made while the window had the focus; they count even if it
     // has gone since.
     serve_presses();
+    serve_clicks();
 }
 
 void toggle_mouse_look() {
@@ -179,6 +235,7 @@ void toggle_mouse_look() {
     if (showmouse) {
         plat_cursor_set(kMouseAnchorX, kMouseAnchorY);
         g_look_restart = true;
+        inspected_cell = -1;  // the inspector belongs to the free cursor
     }
     showmouse = !showmouse;
     plat_pause_ms(100);

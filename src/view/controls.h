@@ -27,6 +27,16 @@ enum class Action {
     ToggleMouseLook,  // Escape
     ToggleOverlay,    // F1
     Screenshot,       // F12
+    TogglePause,      // F2: the frame pass stops; requests and the view go on
+    Step,             // F3: while paused, one signal pass and one frame pass
+    HeatChannel,      // F4 (Shift+F4): the heat map's next (previous) channel, or off
+    ToggleSlice,      // F6: slice across x, y, z, or off
+    SlabUp,           // Page Up: the slab one layer up (Shift: ten)
+    SlabDown,         // Page Down: the slab one layer down (Shift: ten)
+    SlabThinner,      // [
+    SlabThicker,      // ]
+    FrameColony,      // Home: the camera frames the live cells
+    ToggleRecording,  // F11: every frame shown goes to a movie or to PNGs
 };
 
 // When the poll takes a key: its stage in the poll's order, or once per press.
@@ -39,13 +49,16 @@ struct KeyBinding {
     Stage stage;    // when it is polled
     int value;      // the digit, for IsolateType
 };
+// Pressed rows are acted on with value 1 when Shift was held with the press, 0
+// otherwise.
 
 // The key table, in polling order.
 extern const KeyBinding kKeyTable[];
 // Rows in kKeyTable.
 extern const int kKeyTableSize;
 
-// Carries out one action (pauses included), as the poll does for its key.
+// Carries out one action (pauses included), as the poll does for its key;
+// `value` is the digit, or for a pressed key whether Shift was held.
 void act(Action action, int value = 0);
 
 // This frame's movement has a vertical component (W, S).
@@ -53,7 +66,8 @@ extern BOOLEAN W_S;
 
 // The per-frame poll of keys and mouse: moves and turns the camera and sets the
 // flags, in this order: view keys, flight, switches, mouse look, requests, then
-// the presses queued since the last poll. Reads the keyboard and cursor only
+// the presses queued since the last poll, then the left clicks (with a free
+// cursor, a click inspects the cell under it). Reads the keyboard and cursor only
 // through the platform layer; does nothing while the window lacks the focus.
 void poll_controls();
 // Escape: switches between mouse look (cursor hidden and captured) and a free cursor.

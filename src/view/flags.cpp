@@ -8,6 +8,12 @@ int show_len = 0;
 int move_file = 0;
 BOOLEAN show_overlay = 0;
 BOOLEAN screenshot_wanted = 0;
+int heat_channel = -1;
+Slab slab;
+BOOLEAN paused = 0;
+BOOLEAN step_wanted = 0;
+int inspected_cell = -1;
+BOOLEAN recording = 0;
 
 void init_view_flags() {
     showmouse = 0;
@@ -17,4 +23,9 @@ void init_view_flags() {
     k_l = 1;
     show_overlay = 0;
     screenshot_wanted = 0;
+    heat_channel = -1;
+    slab = Slab{};
+    paused = step_wanted = 0;
+    inspected_cell = -1;
+    recording = 0;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "sim/sizes.h"
+#include "view/slice.h"
 
 extern BOOLEAN k_l;                // draw cells of type 1 (L)
 extern BOOLEAN show_map;           // draw the axis markers (M)
@@ -11,6 +12,12 @@ extern int show_len;               // type shown in isolate mode, level marked b
 extern int move_file;              // isolate mode when non-zero (digit keys)
 extern BOOLEAN show_overlay;       // the F1 overlay is shown; off at start
 extern BOOLEAN screenshot_wanted;  // F12: save the next frame shown; cleared once saved
+extern int heat_channel;           // the heat map's channel 0..19 (F4), -1 when off
+extern Slab slab;                  // the slice (F6, Page Up/Down, [ ])
+extern BOOLEAN paused;             // F2: the frame pass stops, the view goes on
+extern BOOLEAN step_wanted;        // F3 while paused: the next frame runs one step
+extern int inspected_cell;         // the cell the inspector shows (a click), -1 for none
+extern BOOLEAN recording;          // F11: every frame shown is recorded
 
 // Gives every view flag its start value.
 void init_view_flags();

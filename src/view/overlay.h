@@ -12,6 +12,10 @@ extern long frame_number;
 // Leaves every piece of GL state as it found it, the current colour included.
 void overlay_frame(int width, int height);
 
+// One line of text on a dark panel in the top left corner of a client area
+// of width x height; leaves every piece of GL state as it found it.
+void draw_corner_text(int width, int height, const char* line);
+
 // Reads the frame just drawn (before the swap) and saves it as
 // "kelvaro-NNNNNN.png" (NNNNNN the frame number) in the working folder.
 bool save_screenshot(int width, int height);

@@ -4,6 +4,7 @@
 #include "app/files.h"
 #include "view/cell_drawing.h"
 #include "view/flags.h"
+#include "view/gl_text.h"
 #include "view/overlay_stats.h"
 #include "sim/simulation.h"
 #include "view/png_file.h"
@@ -15,18 +16,16 @@
 #include <cstdio>
 #include <cstring>
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#include <stb/stb_easy_font.h>
-#pragma GCC diagnostic pop
-
 long frame_number = 0;
 
 namespace {
 
-constexpr float kTextScale = 1.5f;
-constexpr int kLine = 15;  // pixels between text lines at that scale
+using screen::kLine;
+using screen::panel;
+using screen::rect;
+using screen::text;
+using screen::text_panel;
+
 constexpr int kTopTypes = 6;
 
 TypeCensus g_census;
@@ -39,38 +38,6 @@ double now_s() {
     return t.tv_sec + t.tv_nsec * 1e-9;
 }
 
-void text(float x, float y, const char* s, std::uint8_t r = 255, std::uint8_t g = 255,
-          std::uint8_t b = 255) {
-    static char quads[60000];  // stb_easy_font's vertices: x, y, z, colour; 64 bytes a quad
-    const int n = stb_easy_font_print(0, 0, const_cast<char*>(s), nullptr, quads, sizeof quads);
-    glColor3ub(r, g, b);
-    glPushMatrix();
-    glTranslatef(x, y, 0);
-    glScalef(kTextScale, kTextScale, 1);
-    glBegin(GL_QUADS);
-    for (int q = 0; q < n * 4; ++q) {
-        float v[2];
-        std::memcpy(v, quads + q * 16, sizeof v);
-        glVertex2f(v[0], v[1]);
-    }
-    glEnd();
-    glPopMatrix();
-}
-
-void rect(float x0, float y0, float x1, float y1) {
-    glBegin(GL_QUADS);
-    glVertex2f(x0, y0);
-    glVertex2f(x1, y0);
-    glVertex2f(x1, y1);
-    glVertex2f(x0, y1);
-    glEnd();
-}
-
-void panel(float x0, float y0, float x1, float y1) {
-    glColor4ub(0, 0, 0, 150);
-    rect(x0, y0, x1, y1);
-}
-
 // A type's colour for swatches and plot lines; types without one get grey.
 Rgb colour_of(int type) {
     Rgb c;
@@ -80,28 +47,6 @@ Rgb colour_of(int type) {
 
 const char* on_off(int flag) {
     return flag ? "on" : "off";
-}
-
-// The width the text takes on screen: the right edge of its last quad.
-float text_width(const char* s) {
-    static char quads[60000];
-    const int n = stb_easy_font_print(0, 0, const_cast<char*>(s), nullptr, quads, sizeof quads);
-    float right = 0;
-    for (int q = 0; q < n * 4; ++q) {
-        float x;
-        std::memcpy(&x, quads + q * 16, sizeof x);
-        right = std::max(right, x);
-    }
-    return kTextScale * right;
-}
-
-// A panel sized to its lines, at (x, y), or right-aligned to x when `right`.
-void text_panel(float x, float y, const char* const* lines, int n, bool right) {
-    float w = 0;
-    for (int k = 0; k < n; ++k) w = std::max(w, text_width(lines[k]));
-    if (right) x -= w + 12;
-    panel(x, y, x + w + 12, y + n * kLine + 8);
-    for (int k = 0; k < n; ++k) text(x + 6, y + 6 + k * kLine, lines[k], 235, 235, 235);
 }
 
 void draw_status(int top_types[], int shown) {
@@ -146,6 +91,11 @@ void draw_keys(int width) {
         "L  type 1       M  axes",
         "0-9  isolate    keypad - +  show_len",
         "F1  overlay     F12  screenshot",
+        "F2  pause       F3  step",
+        "F4  heat map    F6  slice",
+        "PgUp PgDn [ ]  move, size the slice",
+        "Home  frame     F11  record",
+        "click (free cursor)  inspect a cell",
     };
     text_panel(width - 6.0f, 6, kKeys, int(std::size(kKeys)), true);
 }
@@ -213,6 +163,20 @@ void overlay_frame(int width, int height) {
     g_frame_rate.add(t, double(frame_number));
     g_pass_rate.add(t, double(signal_worker_passes()));
     if (show_overlay && width > 0 && height > 0) draw_overlay(width, height);
+}
+
+void draw_corner_text(int width, int height, const char* line) {
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width, height, 0, -1, 1);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_POINT_SMOOTH);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    text_panel(6, 6, &line, 1, false);
+    glPopMatrix();
+    glPopAttrib();
 }
 
 bool save_screenshot(int width, int height) {

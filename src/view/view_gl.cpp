@@ -10,10 +10,17 @@ void set_projection(int x, int y) {
     // rather than an infinite aspect.
     if (x <= 0 || y <= 0) return;
     glViewport(0, 0, x, y);
+    view_width = x;
+    view_height = y;
     const float k = static_cast<float>(x) / static_cast<float>(y);
-    const float sz = 0.1f;
+    const float sz = kFrustumHalf;
     glLoadIdentity();
-    glFrustum(-k * sz, k * sz, -sz, sz, sz + sz, 1000);
+    glFrustum(-k * sz, k * sz, -sz, sz, kFrustumNear, kFrustumFar);
+}
+
+void clear_to_sky() {
+    glClearColor(0.6f, 0.8f, 1.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 void apply_camera() {

@@ -83,12 +83,12 @@ class Image:
 class Session:
     """One run of the program in a scratch working folder."""
 
-    def __init__(self, files=None):
+    def __init__(self, files=None, extra_env=None):
         self.dir = tempfile.mkdtemp(prefix="kelvaro-e2e-")
         for name, text in (files or {}).items():
             with open(os.path.join(self.dir, name), "w") as f:
                 f.write(text)
-        self.proc = subprocess.Popen([BINARY], cwd=self.dir, env=env(),
+        self.proc = subprocess.Popen([BINARY], cwd=self.dir, env=dict(env(), **(extra_env or {})),
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             self.window = wait_until("the window", self._find_window)

@@ -1,0 +1,70 @@
+// Screen-space text and panels with plain GL 1.x and stb_easy_font.
+#include "view/gl_text.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstring>
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#include <stb/stb_easy_font.h>
+#pragma GCC diagnostic pop
+
+namespace screen {
+
+void text(float x, float y, const char* s, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    static char quads[60000];  // stb_easy_font's vertices: x, y, z, colour; 64 bytes a quad
+    const int n = stb_easy_font_print(0, 0, const_cast<char*>(s), nullptr, quads, sizeof quads);
+    glColor3ub(r, g, b);
+    glPushMatrix();
+    glTranslatef(x, y, 0);
+    glScalef(kTextScale, kTextScale, 1);
+    glBegin(GL_QUADS);
+    for (int q = 0; q < n * 4; ++q) {
+        float v[2];
+        std::memcpy(v, quads + q * 16, sizeof v);
+        glVertex2f(v[0], v[1]);
+    }
+    glEnd();
+    glPopMatrix();
+}
+
+void rect(float x0, float y0, float x1, float y1) {
+    glBegin(GL_QUADS);
+    glVertex2f(x0, y0);
+    glVertex2f(x1, y0);
+    glVertex2f(x1, y1);
+    glVertex2f(x0, y1);
+    glEnd();
+}
+
+void panel(float x0, float y0, float x1, float y1) {
+    glColor4ub(0, 0, 0, 150);
+    rect(x0, y0, x1, y1);
+}
+
+// The width the text takes on screen: the right edge of its last quad.
+float text_width(const char* s) {
+    static char quads[60000];
+    const int n = stb_easy_font_print(0, 0, const_cast<char*>(s), nullptr, quads, sizeof quads);
+    float right = 0;
+    for (int q = 0; q < n * 4; ++q) {
+        float x;
+        std::memcpy(&x, quads + q * 16, sizeof x);
+        right = std::max(right, x);
+    }
+    return kTextScale * right;
+}
+
+// A panel sized to its lines, at (x, y), or right-aligned to x when `right`.
+void text_panel(float x, float y, const char* const* lines, int n, bool right) {
+    float w = 0;
+    for (int k = 0; k < n; ++k) w = std::max(w, text_width(lines[k]));
+    if (right) x -= w + 12;
+    panel(x, y, x + w + 12, y + n * kLine + 8);
+    for (int k = 0; k < n; ++k) text(x + 6, y + 6 + k * kLine, lines[k], 235, 235, 235);
+}
+
+}  // namespace screen

@@ -1,0 +1,25 @@
+// Text, rectangles and panels drawn over the view in screen space, shared by
+// the overlay and the panels for looking inside. They expect an orthographic
+// projection in window pixels, y down, and leave the current colour changed.
+#pragma once
+
+#include <cstdint>
+
+namespace screen {
+
+inline constexpr float kTextScale = 1.5f;  // stb_easy_font's glyphs, scaled up
+inline constexpr int kLine = 15;           // pixels between text lines at that scale
+
+// One line of text with its top left at (x, y), in the colour given.
+void text(float x, float y, const char* s, std::uint8_t r = 255, std::uint8_t g = 255,
+          std::uint8_t b = 255);
+// A filled rectangle in the current colour.
+void rect(float x0, float y0, float x1, float y1);
+// A dark translucent panel (blending must be on).
+void panel(float x0, float y0, float x1, float y1);
+// The width the text takes on screen.
+float text_width(const char* s);
+// A panel sized to its lines, at (x, y), or right-aligned to x when `right`.
+void text_panel(float x, float y, const char* const* lines, int n, bool right);
+
+}  // namespace screen
