@@ -3,6 +3,7 @@
 #include "app/frame_pass.h"
 #include "platform/platform.h"
 #include "view/camera.h"
+#include "view/checkpoint_keys.h"
 #include "view/controls.h"
 #include "view/flags.h"
 #include "view/gl_view.h"
@@ -70,6 +71,7 @@ void render_frame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
     poll_controls();
+    serve_checkpoint_requests(frame_number);
     draw_frame_pass();
     if (show_map) draw_axis_markers();
     int width = 0, height = 0;
