@@ -1,11 +1,13 @@
 # kelvaro-batch: its library in-process, and the program itself for the exit
 # statuses a script sees.
 if(NOT KELVARO_SANITIZE STREQUAL "thread")
-  add_executable(kelvaro_batch_tests test_batch.cpp)
+  add_executable(kelvaro_batch_tests test_batch.cpp test_batch_checkpoint.cpp)
   target_link_libraries(kelvaro_batch_tests PRIVATE
     kelvaro_batch_lib kelvaro_view GTest::gtest GTest::gtest_main)
   target_compile_definitions(kelvaro_batch_tests PRIVATE
-    KELVARO_BATCH_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data/batch")
+    KELVARO_BATCH_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data/batch"
+    KELVARO_BATCH_BINARY="$<TARGET_FILE:kelvaro-batch>")
+  add_dependencies(kelvaro_batch_tests kelvaro-batch)
   gtest_discover_tests(kelvaro_batch_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 endif()
 
