@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -162,8 +163,10 @@ int resume_inputs(const BatchOptions& o, std::FILE* err, int& start) {
 // SIGTERM and SIGINT (a cluster's time limit, Ctrl+C): the first asks the run
 // to stop after its frame and write what was asked; the second stops at once,
 // removing the temporary files of writes under way. The handlers are the
-// run's for its lifetime only.
-volatile std::sig_atomic_t g_stop_signal = 0;
+// run's for its lifetime only. A lock-free atomic, since the signal may land on
+// the worker's thread.
+std::atomic<int> g_stop_signal = 0;
+static_assert(std::atomic<int>::is_always_lock_free, "safe in a signal handler");
 
 extern "C" void on_stop_signal(int signo) {
     if (g_stop_signal != 0) {
