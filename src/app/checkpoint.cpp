@@ -248,18 +248,26 @@ struct Parsed {
     return false;
 }
 
+// Reads the file, but no further than its header announces (one byte more,
+// to see that it is longer) and not at all past the first megabyte of a file
+// that is not a checkpoint: what is left out is refused by the header check.
 bool read_whole_file(const char* path, Bytes& b) {
     FileReader in(path);
     b.clear();
     if (!in.opened()) return false;
     constexpr std::size_t kChunk = std::size_t(1) << 20;
-    const std::size_t limit = kHeaderSize + ZSTD_COMPRESSBOUND(kMaxRaw) + kTrailerSize + 1;
+    std::size_t limit = kHeaderSize + ZSTD_COMPRESSBOUND(kMaxRaw) + kTrailerSize + 1;
     for (;;) {
         const std::size_t at = b.size();
-        if (at >= limit || !b.resize(at + kChunk)) break;  // the header check refuses it
+        if (at >= limit || !b.resize(at + kChunk)) break;
         const std::size_t got = in.read(b.data() + at, kChunk);
         b.resize(at + got);
         if (got < kChunk) break;
+        if (at > 0) continue;
+        if (std::memcmp(b.data(), kMagic, sizeof kMagic) != 0) break;
+        const auto stored = get<std::uint64_t>(b.data() + 48);
+        limit = std::min<std::uint64_t>(
+            limit, kHeaderSize + std::min(stored, std::uint64_t(limit)) + kTrailerSize + 1);
     }
     return true;
 }
