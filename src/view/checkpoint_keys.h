@@ -1,7 +1,7 @@
 // The window program's checkpoint keys: F5 writes kelvaro.ckpt in the working
 // folder, F9 loads it back, colony, field, genome, generator, frame number,
-// switches, view switches and camera. Both are one-shot requests, served at the
-// start of the next frame, before the frame pass's own requests.
+// switches, view switches and camera. Both are one-shot requests, served right
+// after the key poll, before the frame pass serves its own requests.
 #pragma once
 
 #include "sim/sizes.h"
