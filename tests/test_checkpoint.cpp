@@ -151,8 +151,9 @@ TEST_F(CheckpointFile, DamageIsRefusedWithItsReasonAndChangesNothing) {
             return with_crc(f);
         };
     };
-    std::uint32_t cells, signal_sites;
+    std::uint32_t cells, signal_sites, heights;
     std::memcpy(&cells, payload.data() + body(payload, "CELL"), 4);
+    std::memcpy(&heights, payload.data() + body(payload, "GRAV"), 4);
     std::memcpy(&signal_sites, payload.data() + body(payload, "SGNL"), 4);
     const struct {
         std::function<Bytes()> make;
@@ -190,6 +191,7 @@ TEST_F(CheckpointFile, DamageIsRefusedWithItsReasonAndChangesNothing) {
         {edit("SGNL", 0, signal_sites + 1), "counts disagree"},
         {edit("WRLD", 4, std::uint32_t(1)), "off the lattice"},
         {edit("CLMP", 8, std::uint32_t(0)), "out of order"},
+        {edit("GRAV", 4 + 4 * heights, std::int32_t(201)), "no run makes"},
         {edit("TYPE", -8, 'O'), "where TYPE belongs"},
         {[&] {
              Bytes p = payload;

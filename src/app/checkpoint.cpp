@@ -388,13 +388,14 @@ bool check_cells(const Parsed& p, CheckpointLoad& r) {
 }
 
 // A value the grid can hold: a type other than 0, a clamp state 1 or 2, a
-// column height 1..200, a site with some level.
-bool value_ok(Section s, const std::uint8_t* v) {
+// column height from 1 to the layers above it and itself (a column's top site,
+// 200, is never higher than 1), a site with some level.
+bool value_ok(Section s, const std::uint8_t* v, int z) {
     const auto a = get<std::int32_t>(v);
     switch (s) {
         case kWorld: return a != 0;
         case kClamp: return a == 1 || a == 2;
-        case kGravity: return a >= 1 && a <= kInteriorMax;
+        case kGravity: return a >= 1 && a <= kInteriorMax + 1 - z;
         default: {
             std::int32_t any = 0;
             for (int c = 0; c < kChannels; ++c) any |= get<std::int32_t>(v + 4 * c);
@@ -422,7 +423,7 @@ bool check_sparse(const Parsed& p, Section s, CheckpointLoad& r) {
                   z = int(index % kAxis);
         if (s != kClamp && !interior(x, y, z))
             return refuse(r, "%s: site (%d, %d, %d) off the lattice 1..200", kTags[s], x, y, z);
-        if (!value_ok(s, values + k * stride))
+        if (!value_ok(s, values + k * stride, z))
             return refuse(r, "%s: a value no run makes at (%d, %d, %d)", kTags[s], x, y, z);
     }
     return true;
