@@ -45,14 +45,16 @@ struct BatchOptions {
     std::string stats;       // per-frame CSV
     int snapshot_every = 0;  // 0: no snapshots
     std::string snapshot_dir;
-    bool quiet = false;        // no progress line, no summary
-    bool progress = false;     // the progress line even when standard error is not a terminal
-    std::string resume;        // a checkpoint to start from instead of --genome/--cells
-    std::string checkpoint;    // a checkpoint written after the last frame
-    int checkpoint_every = 0;  // 0: none; K: DIR/checkpoint-NNNNNN.kck every K frames
-    std::string checkpoint_dir;
-    bool no_division = false;  // with --resume: division off whatever the checkpoint says
-    bool no_gravity = false;   // with --resume: gravity off
+    bool quiet = false;     // no progress line, no summary
+    bool progress = false;  // the progress line even when standard error is not a terminal
+
+    // Checkpoints.
+    std::string resume;          // a checkpoint to start from instead of --genome/--cells
+    std::string checkpoint;      // a checkpoint written after the last frame
+    int checkpoint_every = 0;    // 0: none; K: DIR/checkpoint-NNNNNN.kck every K frames
+    std::string checkpoint_dir;  // where --checkpoint-every writes
+    bool no_division = false;    // with --resume: division off whatever the checkpoint says
+    bool no_gravity = false;     // with --resume: gravity off
 };
 
 enum class ParseResult { kRun, kHelp, kError };
