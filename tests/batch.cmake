@@ -1,11 +1,13 @@
 # kelvaro-batch: its library in-process, and the program itself for the exit
 # statuses a script sees.
 if(NOT KELVARO_SANITIZE STREQUAL "thread")
-  add_executable(kelvaro_batch_tests test_batch.cpp)
+  add_executable(kelvaro_batch_tests test_batch.cpp test_batch_checkpoint.cpp)
   target_link_libraries(kelvaro_batch_tests PRIVATE
     kelvaro_batch_lib kelvaro_view GTest::gtest GTest::gtest_main)
   target_compile_definitions(kelvaro_batch_tests PRIVATE
-    KELVARO_BATCH_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data/batch")
+    KELVARO_BATCH_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data/batch"
+    KELVARO_BATCH_BINARY="$<TARGET_FILE:kelvaro-batch>")
+  add_dependencies(kelvaro_batch_tests kelvaro-batch)
   gtest_discover_tests(kelvaro_batch_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 endif()
 
@@ -37,3 +39,9 @@ kelvaro_batch_exit_test(batch_exit_threaded_reload threads 0
   --genome ${_batch_data}/genome.vdna --cells ${_batch_data}/colony.txt --frames 120
   --division --gravity --divide-all-at 10,50,90 --reload-every 40 --threaded
   --out batch-threaded-reload.txt)
+# Checkpoints of a threaded run park the live worker while the state is read;
+# under ThreadSanitizer.
+kelvaro_batch_exit_test(batch_exit_threaded_checkpoint threads 0
+  --genome ${_batch_data}/genome.vdna --cells ${_batch_data}/colony.txt --frames 120
+  --division --gravity --divide-all-at 10,50 --threaded --checkpoint-every 20
+  --checkpoint-dir batch-threaded-checkpoints --checkpoint batch-threaded.kck)

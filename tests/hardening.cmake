@@ -1,8 +1,8 @@
 # Hardening: fault injection and bounded work (label unit), allocation counting
 # (plain builds only: it replaces malloc, which the sanitizers intercept), and
-# the libFuzzer targets of the two file loaders (a configuration of their own).
+# the libFuzzer targets of the three file loaders (a configuration of their own).
 
-option(KELVARO_FUZZ "Build the libFuzzer targets fuzz_genome and fuzz_cells (clang)" OFF)
+option(KELVARO_FUZZ "Build the libFuzzer targets fuzz_genome, fuzz_cells and fuzz_checkpoint (clang)" OFF)
 
 if(NOT KELVARO_SANITIZE STREQUAL "thread")
   add_executable(kelvaro_hardening_tests test_hardening.cpp)
@@ -33,7 +33,7 @@ if(KELVARO_FUZZ)
     target_compile_options(${layer} PRIVATE -fsanitize=fuzzer-no-link ${kelvaro_fuzz_flags})
     target_link_options(${layer} INTERFACE -fsanitize=address,undefined)
   endforeach()
-  foreach(loader genome cells)
+  foreach(loader genome cells checkpoint)
     add_executable(fuzz_${loader} fuzz/fuzz_${loader}.cpp)
     target_include_directories(fuzz_${loader} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     target_compile_options(fuzz_${loader} PRIVATE -fsanitize=fuzzer ${kelvaro_fuzz_flags})

@@ -3,6 +3,8 @@
 
 #include "fake_platform.h"
 #include "support.h"
+#include "app/checkpoint.h"
+#include "view/checkpoint_keys.h"
 
 namespace {
 
@@ -156,4 +158,30 @@ TEST_F(Controls, EscapeFreesTheCursorAndMouseLookRestartsWithoutAJump) {
     fake::state().cursor_x = 405;
     poll_controls();
     EXPECT_EQ(camera.Zrot, 359);
+}
+
+// F5 and F9 are requests with the requests' pause; served, they keep and bring
+// back the view with the colony, and a damaged file changes nothing and says why.
+TEST_F(Controls, CheckpointKeysKeepAndBringBackTheView) {
+    kt::ScratchFolder dir;
+    poll_with({Key::F5});
+    EXPECT_EQ(fake::state().pauses, std::vector<int>{100});
+    long frame = 42;
+    serve_checkpoint_requests(frame);
+    EXPECT_STREQ(checkpoint_status(), "F5: saved kelvaro.ckpt at frame 42");
+    k_l = show_map = 0;
+    show_len = 9;
+    camera = {5, 6, 7, 8, 9};
+    frame = 50;
+    poll_with({Key::F9});
+    serve_checkpoint_requests(frame);
+    EXPECT_EQ(std::tuple(frame, k_l, show_map, show_len, camera.x, camera.Xrot),
+              std::tuple(42L, 1, 1, 1, 0.f, 90.f));
+    kt::write_file(kCheckpointFile, "KELVCKPT");
+    camera.x = 5;
+    poll_with({Key::F9});
+    serve_checkpoint_requests(frame);
+    EXPECT_EQ(std::pair(frame, camera.x), std::pair(42L, 5.f));
+    EXPECT_STREQ(checkpoint_status(),
+                 "F9: kelvaro.ckpt refused: truncated: 8 bytes, no whole header");
 }

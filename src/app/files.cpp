@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -24,7 +25,32 @@ mode_t read_umask() {
 }
 const mode_t g_umask = read_umask();
 
+// The temporary names of the writers that have not committed, for
+// remove_unfinished_files(). A few writers live at once; beyond the slots a
+// writer goes unlisted, which only means its file may outlive a hard stop.
+constexpr int kLiveSlots = 16;
+std::atomic<const char*> g_live[kLiveSlots];
+
+void remember(const char* temp) {
+    for (auto& slot : g_live) {
+        const char* expected = nullptr;
+        if (slot.compare_exchange_strong(expected, temp)) return;
+    }
+}
+
 }  // namespace
+
+void remove_unfinished_files() {
+    for (auto& slot : g_live)
+        if (const char* temp = slot.load()) ::unlink(temp);
+}
+
+void AtomicFileWriter::forget() {
+    for (auto& slot : g_live) {
+        const char* expected = temp_;
+        if (slot.compare_exchange_strong(expected, nullptr)) return;
+    }
+}
 
 FileReader::FileReader(const char* path) {
     fd_ = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -93,6 +119,7 @@ AtomicFileWriter::AtomicFileWriter(const char* path) {
     std::memcpy(temp_ + len, ".XXXXXX", 8);
     fd_ = mkstemp(temp_);
     if (fd_ < 0) return;
+    remember(temp_);
     // mkstemp makes the file private; give it the mode a plain create would.
     fchmod(fd_, 0666 & ~g_umask);
 }
@@ -101,6 +128,7 @@ AtomicFileWriter::~AtomicFileWriter() {
     if (fd_ >= 0) {
         ::close(fd_);
         ::unlink(temp_);
+        forget();
     }
 }
 
@@ -145,7 +173,12 @@ bool AtomicFileWriter::commit() {
     bool good = !failed_ && fsync(fd_) == 0;
     good = (::close(fd_) == 0) && good;
     fd_ = -1;
-    if (good && std::rename(temp_, path_) == 0) return true;
+    // A stop between the rename and forget() only unlinks a name that is gone.
+    if (good && std::rename(temp_, path_) == 0) {
+        forget();
+        return true;
+    }
     ::unlink(temp_);
+    forget();
     return false;
 }

@@ -68,6 +68,7 @@ class AtomicFileWriter {
 
    private:
     void flush();
+    void forget();
     int fd_ = -1;
     bool failed_ = false;
     std::size_t used_ = 0;
@@ -75,3 +76,8 @@ class AtomicFileWriter {
     char temp_[4096 + 16];
     char buf_[1 << 16];
 };
+
+// Removes the temporary file of every writer not yet committed. Only
+// async-signal-safe calls: for a signal handler that ends the process at once,
+// so that an interrupted write leaves nothing behind.
+void remove_unfinished_files();

@@ -3,6 +3,7 @@
 #include "app/frame_pass.h"
 #include "platform/platform.h"
 #include "view/camera.h"
+#include "view/checkpoint_keys.h"
 #include "view/controls.h"
 #include "view/flags.h"
 #include "view/gl_view.h"
@@ -71,6 +72,7 @@ void render_frame() {
     clear_to_sky();
     glPushMatrix();
     poll_controls();
+    serve_checkpoint_requests(frame_number);
     draw_view_frame();
     if (show_map) draw_axis_markers();
     draw_inspected_mark();

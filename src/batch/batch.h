@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/cell_list.h"
+#include "app/checkpoint.h"
 #include "app/files.h"
 #include "app/frame_pass.h"
 #include "app/genome_file.h"
@@ -19,6 +20,8 @@
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitOutput = 1;  // an output could not be written
 inline constexpr int kExitUsage = 2;   // a bad option or value, an input that cannot be read
+// A run stopped by SIGTERM or SIGINT exits with this plus the signal's number.
+inline constexpr int kExitSignalBase = 128;
 
 inline constexpr int kDefaultFrames = 100;                    // --frames unless given
 inline constexpr const char* kProgramName = "kelvaro-batch";  // prefixes every message
@@ -66,6 +69,14 @@ struct BatchOptions {
     int heat_channel = -1;      // -1: type colours
     int slice_axis = 0;         // 0: no slice; 1, 2, 3: across x, y, z
     int slice_first = 1, slice_thickness = 1;
+
+    // Checkpoints.
+    std::string resume;          // a checkpoint to start from instead of --genome/--cells
+    std::string checkpoint;      // a checkpoint written after the last frame
+    int checkpoint_every = 0;    // 0: none; K: DIR/checkpoint-NNNNNN.kck every K frames
+    std::string checkpoint_dir;  // where --checkpoint-every writes
+    bool no_division = false;    // with --resume: division off whatever the checkpoint says
+    bool no_gravity = false;     // with --resume: gravity off
 };
 
 // What the command line asks the program to do.
@@ -105,11 +116,11 @@ class StatsTable {
     // One column per type 0..99, one for every other type.
     static constexpr int kColumns = kTypes + 1;
 
-    // Room for frames 0..frames, allocated here, before the first frame; false
-    // when the memory cannot be had.
-    bool allocate(int frames);
-    // Counts the live colony as the state of `frame`, `elapsed_ms` after the
-    // start of frame 1. Allocates nothing.
+    // Room for frames first..first+frames, allocated here, before the first
+    // frame; false when the memory cannot be had.
+    bool allocate(int frames, int first = 0);
+    // Counts the live colony as the state of `frame` (the next row's frame),
+    // `elapsed_ms` after the start of the run's first frame. Allocates nothing.
     void record(int frame, double elapsed_ms);
     // frame, cells, type_N... for every type seen in any recorded frame,
     // type_other when some type lay outside 0..99, elapsed_ms.
@@ -123,7 +134,8 @@ class StatsTable {
         void operator()(void* p) const;
     };
     int capacity_ = 0;
-    int rows_ = 0;  // frames recorded so far (always frames 0..rows_-1)
+    int first_ = 0;  // the frame of the first row: 0, or the frame a run resumed at
+    int rows_ = 0;   // frames recorded so far (always frames first_..first_+rows_-1)
     std::unique_ptr<std::int32_t, FreeDeleter> counts_;  // capacity_ x kColumns
     std::unique_ptr<std::int32_t, FreeDeleter> cells_;   // per frame
     std::unique_ptr<double, FreeDeleter> elapsed_;       // per frame

@@ -94,6 +94,12 @@ const OptionSpec kOptions[] = {
     {"stats", Kind::kText, nullptr, &O::stats},
     {"snapshot-every", Kind::kInt, nullptr, nullptr, &O::snapshot_every, 1, INT_MAX},
     {"snapshot-dir", Kind::kText, nullptr, &O::snapshot_dir},
+    {"resume", Kind::kText, nullptr, &O::resume},
+    {"checkpoint", Kind::kText, nullptr, &O::checkpoint},
+    {"checkpoint-every", Kind::kInt, nullptr, nullptr, &O::checkpoint_every, 1, INT_MAX},
+    {"checkpoint-dir", Kind::kText, nullptr, &O::checkpoint_dir},
+    {"no-division", Kind::kSwitch, &O::no_division},
+    {"no-gravity", Kind::kSwitch, &O::no_gravity},
     {"quiet", Kind::kSwitch, &O::quiet},
     {"progress", Kind::kSwitch, &O::progress},
     {"render-every", Kind::kInt, nullptr, nullptr, &O::render_every, 1, INT_MAX},
@@ -160,8 +166,34 @@ std::string refused(int c, int argc, char** argv, int prev) {
     return "unknown option " + quoted(name) + " (see --help)";
 }
 
+// The checkpoint options against each other and the inputs they replace.
+bool check_checkpoint_options(const BatchOptions& o, std::string& error) {
+    if ((o.checkpoint_every > 0) != !o.checkpoint_dir.empty()) {
+        error = o.checkpoint_every > 0 ? "--checkpoint-every needs --checkpoint-dir"
+                                       : "--checkpoint-dir needs --checkpoint-every";
+        return false;
+    }
+    if ((o.division && o.no_division) || (o.gravity && o.no_gravity)) {
+        error = o.division && o.no_division ? "--division and --no-division exclude each other"
+                                            : "--gravity and --no-gravity exclude each other";
+        return false;
+    }
+    if (o.resume.empty()) return true;
+    const char* other = !o.genome.empty()  ? "--genome"
+                        : !o.cells.empty() ? "--cells"
+                        : o.seeded         ? "--seed"
+                                           : nullptr;
+    if (other) {
+        error = std::string("--resume cannot be combined with ") + other +
+                " (the checkpoint holds the genome, the colony and the random sequence)";
+        return false;
+    }
+    return true;
+}
+
 // The checks that concern several options at once.
 bool check_combination(BatchOptions& o, std::string& error) {
+    if (!check_checkpoint_options(o, error)) return false;
     if ((o.snapshot_every > 0) != !o.snapshot_dir.empty()) {
         error = o.snapshot_every > 0 ? "--snapshot-every needs --snapshot-dir"
                                      : "--snapshot-dir needs --snapshot-every";
@@ -178,7 +210,8 @@ bool check_combination(BatchOptions& o, std::string& error) {
     std::sort(o.divide_all_at.begin(), o.divide_all_at.end());
     o.divide_all_at.erase(std::unique(o.divide_all_at.begin(), o.divide_all_at.end()),
                           o.divide_all_at.end());
-    if (!o.divide_all_at.empty() && o.divide_all_at.back() > o.frames) {
+    // A resumed run checks its frames once it knows where it starts.
+    if (o.resume.empty() && !o.divide_all_at.empty() && o.divide_all_at.back() > o.frames) {
         error = "--divide-all-at: frame " + std::to_string(o.divide_all_at.back()) +
                 " lies past the last frame (" + std::to_string(o.frames) + ")";
         return false;
@@ -211,7 +244,8 @@ ParseResult parse_batch_options(int argc, char** argv, BatchOptions& o, std::str
         return ParseResult::kError;
     }
     for (const std::string* path :
-         {&o.genome, &o.cells, &o.out, &o.stats, &o.snapshot_dir, &o.render_dir, &o.movie}) {
+         {&o.genome, &o.cells, &o.out, &o.stats, &o.snapshot_dir, &o.render_dir, &o.movie,
+          &o.resume, &o.checkpoint, &o.checkpoint_dir}) {
         if (path->size() >= 4000) {  // the file writers hold paths in fixed buffers
             error = "path too long: " + quoted(path->substr(0, 40) + "...");
             return ParseResult::kError;
@@ -276,6 +310,21 @@ void print_batch_help(std::FILE* out) {
         "                        only the cells in that slab, as in the window\n"
         "  --stamp               frame number and cell count in the top left corner\n"
         "\n"
+        "Checkpoints (the whole state: a resumed run continues exactly):\n"
+        "  --checkpoint FILE     write a checkpoint after the last frame\n"
+        "  --checkpoint-every K  with --checkpoint-dir: every K frames write\n"
+        "  --checkpoint-dir DIR  DIR/checkpoint-NNNNNN.kck; DIR is created\n"
+        "  --resume FILE         start from a checkpoint (the window program's F5 file\n"
+        "                        too) instead of --genome/--cells/--seed; frame numbers\n"
+        "                        continue, --frames N runs N more, the switches come\n"
+        "                        from the checkpoint unless these change them:\n"
+        "  --no-division, --no-gravity\n"
+        "                        switch division or gravity off (--division and\n"
+        "                        --gravity switch them on)\n"
+        "On SIGTERM or SIGINT the run finishes its frame, writes the stats, --out and\n"
+        "--checkpoint, and exits with 128 plus the signal's number; a second signal\n"
+        "stops it at once.\n"
+        "\n"
         "Messages (standard error):\n"
         "  --progress            show the progress line even when standard error is\n"
         "                        not a terminal\n"
@@ -287,7 +336,8 @@ void print_batch_help(std::FILE* out) {
         "file or a binary one (a NUL byte in its first 64 KiB) is refused.\n"
         "\n"
         "Exit status: 0 success, 1 an output could not be written, 2 a bad option or\n"
-        "value or an input that cannot be read or is binary.\n",
+        "value or an input that cannot be read or is binary, or a checkpoint that is\n"
+        "refused; 128 plus the signal's number when stopped by SIGTERM or SIGINT.\n",
         out);
 }
 

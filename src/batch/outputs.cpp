@@ -10,8 +10,9 @@ void StatsTable::FreeDeleter::operator()(void* p) const {
     std::free(p);
 }
 
-bool StatsTable::allocate(int frames) {
+bool StatsTable::allocate(int frames, int first) {
     assert(frames >= 0 && frames < INT32_MAX);
+    first_ = first;
     const std::size_t rows = std::size_t(frames) + 1;
     // calloc: a large zeroed block comes straight from the kernel, so rows that
     // a short run never reaches cost no memory.
@@ -24,7 +25,7 @@ bool StatsTable::allocate(int frames) {
 }
 
 void StatsTable::record(int frame, double elapsed_ms) {
-    assert(frame == rows_ && rows_ < capacity_);
+    assert(frame == first_ + rows_ && rows_ < capacity_);
     (void)frame;
     std::int32_t* row = counts_.get() + std::size_t(rows_) * kColumns;
     const int n = Cells_count;
@@ -58,7 +59,7 @@ bool StatsTable::write(const char* path) const {
 
     for (int f = 0; f < rows_; ++f) {
         const std::int32_t* row = counts_.get() + std::size_t(f) * kColumns;
-        out.put_int(f);
+        out.put_int(first_ + f);
         out.put(',');
         out.put_int(cells_.get()[f]);
         for (int c = 0; c < kColumns; ++c) {

@@ -9,8 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdarg>
 #include <cstring>
 #include <filesystem>
@@ -141,6 +143,64 @@ int load_inputs(const BatchOptions& o, std::FILE* err, int frame) {
     return kExitOk;
 }
 
+// Starts from a checkpoint instead of the files; `start` gets its frame number.
+int resume_inputs(const BatchOptions& o, std::FILE* err, int& start) {
+    const CheckpointLoad c = load_checkpoint(o.resume.c_str());
+    if (!c.ok)
+        return fail(err, kExitUsage, "cannot resume from '%s': %s", o.resume.c_str(), c.reason);
+    if (c.frame > std::int64_t(INT32_MAX) - 1 - o.frames)
+        return fail(err, kExitUsage, "'%s' stopped at frame %lld: %d more frames pass the last one",
+                    o.resume.c_str(), (long long)c.frame, o.frames);
+    start = int(c.frame);
+    // The divide-all frames are absolute: each must lie among the frames to run.
+    for (const int f : o.divide_all_at)
+        if (f <= start || f > start + o.frames)
+            return fail(err, kExitUsage,
+                        "--divide-all-at: frame %d lies outside the frames to run (%d to %d)", f,
+                        start + 1, start + o.frames);
+    return kExitOk;
+}
+
+// SIGTERM and SIGINT (a cluster's time limit, Ctrl+C): the first asks the run
+// to stop after its frame and write what was asked; the second stops at once,
+// removing the temporary files of writes under way. The handlers are the
+// run's for its lifetime only. A lock-free atomic, since the signal may land on
+// the worker's thread.
+std::atomic<int> g_stop_signal = 0;
+static_assert(std::atomic<int>::is_always_lock_free, "safe in a signal handler");
+
+extern "C" void on_stop_signal(int signo) {
+    if (g_stop_signal != 0) {
+        remove_unfinished_files();
+        _exit(kExitSignalBase + signo);
+    }
+    g_stop_signal = signo;
+}
+
+class StopSignals {
+   public:
+    StopSignals() {
+        g_stop_signal = 0;
+        struct sigaction sa = {};
+        sa.sa_handler = on_stop_signal;
+        sa.sa_flags = SA_RESTART;
+        sigemptyset(&sa.sa_mask);
+        sigaction(SIGTERM, &sa, &old_term_);
+        sigaction(SIGINT, &sa, &old_int_);
+    }
+    ~StopSignals() {
+        sigaction(SIGTERM, &old_term_, nullptr);
+        sigaction(SIGINT, &old_int_, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+    // The signal that asked the run to stop, 0 while none has.
+    int signal() const { return g_stop_signal; }
+
+   private:
+    struct sigaction old_term_ = {}, old_int_ = {};
+};
+
 // The line rewritten in place while the run goes on: at most four times a
 // second, and for the last frame.
 class ProgressLine {
@@ -198,17 +258,47 @@ bool write_snapshot(char* path, std::size_t cap, const char* dir, int frame) {
     return save_vtk_to(path);
 }
 
+// Writes DIR/checkpoint-NNNNNN.kck into `path` (sized beforehand).
+bool write_periodic_checkpoint(char* path, std::size_t cap, const char* dir, int frame) {
+    std::snprintf(path, cap, "%s/checkpoint-%06d.kck", dir, frame);
+    return save_checkpoint(path, frame, CheckpointView{});
+}
+
 struct RunResult {
     int status = kExitOk;
-    int frames_done = 0;
+    int frames_done = 0;  // frames run, not counting those before a resume
     double seconds = 0.0;
 };
 
-RunResult run_frames(const BatchOptions& o, StatsTable* stats, BatchRenderer& pictures,
+// The files a frame writes: snapshots and periodic checkpoints; false with the
+// message printed when one cannot be written.
+bool write_frame_files(const BatchOptions& o, int frame, std::string& path, std::FILE* err) {
+    struct Periodic {
+        int every;
+        const std::string& dir;
+        bool (*write)(char*, std::size_t, const char*, int);
+        const char* what;
+    } const kinds[] = {
+        {o.snapshot_every, o.snapshot_dir, write_snapshot, "snapshot"},
+        {o.checkpoint_every, o.checkpoint_dir, write_periodic_checkpoint, "checkpoint"}};
+    for (const Periodic& k : kinds) {
+        if (k.every <= 0 || frame % k.every != 0) continue;
+        errno = 0;
+        if (!k.write(path.data(), path.size(), k.dir.c_str(), frame)) {
+            const int saved = errno;
+            fail(err, kExitOutput, "cannot write %s '%s': %s", k.what, path.c_str(),
+                 write_reason(saved));
+            return false;
+        }
+    }
+    return true;
+}
+
+RunResult run_frames(const BatchOptions& o, int start, StatsTable* stats, BatchRenderer& pictures,
+                     const StopSignals& stop,
                      std::FILE* err) {
     RunResult result;
-    const bool snapshots = o.snapshot_every > 0;
-    std::string snapshot_path(o.snapshot_dir.size() + 32, '\0');
+    std::string frame_path(std::max(o.snapshot_dir.size(), o.checkpoint_dir.size()) + 32, '\0');
     const bool tty = isatty(fileno(err)) == 1;
     ProgressLine progress(err, o.progress || (tty && !o.quiet), o.frames);
 
@@ -218,8 +308,8 @@ RunResult run_frames(const BatchOptions& o, StatsTable* stats, BatchRenderer& pi
         return result;
     }
     std::size_t next_divide = 0;
-    const Clock::time_point start = Clock::now();
-    for (int frame = 1; frame <= o.frames; ++frame) {
+    const Clock::time_point t0 = Clock::now();
+    for (int frame = start + 1; frame <= start + o.frames; ++frame) {
         // The reload key's work, before the frame's passes: a divide-all of the
         // same frame divides the reloaded colony rather than one about to go.
         if (o.reload_every > 0 && frame % o.reload_every == 0) {
@@ -238,80 +328,64 @@ RunResult run_frames(const BatchOptions& o, StatsTable* stats, BatchRenderer& pi
             ++next_divide;
         }
         frame_pass();
-        const double elapsed = seconds_since(start);
+        const double elapsed = seconds_since(t0);
         if (stats) stats->record(frame, elapsed * 1000.0);
-        if (snapshots && frame % o.snapshot_every == 0) {
-            errno = 0;
-            if (!write_snapshot(snapshot_path.data(), snapshot_path.size(), o.snapshot_dir.c_str(),
-                                frame)) {
-                const int saved = errno;
-                progress.finish();
-                result.status = fail(err, kExitOutput, "cannot write snapshot '%s': %s",
-                                     snapshot_path.c_str(), write_reason(saved));
-                return result;
-            }
+        if (!write_frame_files(o, frame, frame_path, err)) {
+            progress.finish();
+            result.status = kExitOutput;
+            return result;
         }
         if (const int status = pictures.frame(frame); status != kExitOk) {
             progress.finish();
             result.status = fail(err, status, "%s", pictures.error());
             return result;
         }
-        result.frames_done = frame;
-        progress.update(frame, elapsed);
+        result.frames_done = frame - start;
+        progress.update(frame - start, elapsed);
+        if (stop.signal() != 0) break;  // the frame is whole: the outputs follow
     }
-    result.seconds = seconds_since(start);
+    result.seconds = seconds_since(t0);
     progress.finish();
     return result;
 }
 
-}  // namespace
-
-int run_batch(const BatchOptions& o, std::FILE* err) {
-    reset_to_program_start();
-
-    if (const int status = load_inputs(o, err, 0); status != kExitOk) return status;
-
+// A folder for the files written every K frames: created, then probed with
+// the first file's name.
+int prepare_folder(const std::string& dir, const char* probe_name, const char* what,
+                   std::FILE* err) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec)
+        return fail(err, kExitOutput, "cannot create %s folder '%s': %s", what, dir.c_str(),
+                    ec.message().c_str());
     int saved_errno = 0;
-    for (const std::string* path : {&o.out, &o.stats}) {
+    if (!can_create((dir + "/" + probe_name).c_str(), saved_errno))
+        return fail(err, kExitOutput, "cannot write into %s folder '%s': %s", what, dir.c_str(),
+                    write_reason(saved_errno));
+    return kExitOk;
+}
+
+// Every output is probed before the first frame, so that a bad path costs no run.
+int prepare_outputs(const BatchOptions& o, std::FILE* err) {
+    int saved_errno = 0;
+    for (const std::string* path : {&o.out, &o.stats, &o.checkpoint}) {
         if (!path->empty() && !can_create(path->c_str(), saved_errno))
             return fail(err, kExitOutput, "cannot write '%s': %s", path->c_str(),
                         write_reason(saved_errno));
     }
-    if (o.snapshot_every > 0) {
-        std::error_code ec;
-        std::filesystem::create_directories(o.snapshot_dir, ec);
-        if (ec)
-            return fail(err, kExitOutput, "cannot create snapshot folder '%s': %s",
-                        o.snapshot_dir.c_str(), ec.message().c_str());
-        const std::string probe = o.snapshot_dir + "/cells-000000.txt";
-        if (!can_create(probe.c_str(), saved_errno))
-            return fail(err, kExitOutput, "cannot write into snapshot folder '%s': %s",
-                        o.snapshot_dir.c_str(), write_reason(saved_errno));
-    }
-    StatsTable stats;
-    if (!o.stats.empty() && !stats.allocate(o.frames))
-        return fail(err, kExitOutput, "--stats: no memory for %d frames", o.frames);
+    if (o.snapshot_every > 0)
+        if (const int s = prepare_folder(o.snapshot_dir, "cells-000000.txt", "snapshot", err))
+            return s;
+    if (o.checkpoint_every > 0)
+        if (const int s =
+                prepare_folder(o.checkpoint_dir, "checkpoint-000000.kck", "checkpoint", err))
+            return s;
+    return kExitOk;
+}
 
-    // The flags the keys would set; the one-shot requests stay off, so that no
-    // frame saves to or reloads from the window program's fixed file names.
-    k_v = o.division ? 1 : 0;
-    k_g = o.gravity ? 1 : 0;
-    k_p = kSpace = kReturn = 0;
-    rng_seed(o.seeded ? o.seed : kDefaultSeed);
-    if (!o.stats.empty()) stats.record(0, 0.0);
-
-    // Pictures last among the checks: ffmpeg and the context are found before
-    // the first frame, as every output folder is.
-    BatchRenderer pictures;
-    if (const int status = pictures.open(o); status != kExitOk)
-        return fail(err, status, "%s", pictures.error());
-
-    const RunResult run = run_frames(o, o.stats.empty() ? nullptr : &stats, pictures, err);
-    if (run.status != kExitOk) return run.status;
-    if (const int status = pictures.close(); status != kExitOk)
-        return fail(err, status, "%s", pictures.error());
-
-    // Every output is attempted, so one bad path does not cost the others.
+// The outputs after the last frame (or the frame a signal stopped): every one
+// is attempted, so that one bad path does not cost the others.
+int write_outputs(const BatchOptions& o, const StatsTable& stats, int frame, std::FILE* err) {
     int status = kExitOk;
     errno = 0;
     if (!o.out.empty() && !save_cell_list_to(o.out.c_str()))
@@ -321,7 +395,60 @@ int run_batch(const BatchOptions& o, std::FILE* err) {
     if (!o.stats.empty() && !stats.write(o.stats.c_str()))
         status =
             fail(err, kExitOutput, "cannot write '%s': %s", o.stats.c_str(), write_reason(errno));
+    errno = 0;
+    if (!o.checkpoint.empty() && !save_checkpoint(o.checkpoint.c_str(), frame, CheckpointView{}))
+        status = fail(err, kExitOutput, "cannot write '%s': %s", o.checkpoint.c_str(),
+                      write_reason(errno));
+    return status;
+}
 
+// The switches and the generator: from the command line, or, on a resume,
+// from the checkpoint with the switches the command line turns on or off.
+void set_switches(const BatchOptions& o) {
+    const bool resumed = !o.resume.empty();
+    if (o.division || o.no_division || !resumed) k_v = o.division ? 1 : 0;
+    if (o.gravity || o.no_gravity || !resumed) k_g = o.gravity ? 1 : 0;
+    if (!resumed) rng_seed(o.seeded ? o.seed : kDefaultSeed);
+}
+
+}  // namespace
+
+int run_batch(const BatchOptions& o, std::FILE* err) {
+    reset_to_program_start();
+    StopSignals stop;
+
+    int start = 0;
+    const int loaded = o.resume.empty() ? load_inputs(o, err, 0) : resume_inputs(o, err, start);
+    if (loaded != kExitOk) return loaded;
+    if (const int status = prepare_outputs(o, err); status != kExitOk) return status;
+    StatsTable stats;
+    if (!o.stats.empty() && !stats.allocate(o.frames, start))
+        return fail(err, kExitOutput, "--stats: no memory for %d frames", o.frames);
+
+    // The flags the keys would set; the one-shot requests stay off, so that no
+    // frame saves to or reloads from the window program's fixed file names.
+    set_switches(o);
+    k_p = kSpace = kReturn = 0;
+    if (!o.stats.empty()) stats.record(start, 0.0);
+
+    // Pictures last among the checks: ffmpeg and the context are found before
+    // the first frame, as every output folder is.
+    BatchRenderer pictures;
+    if (const int status = pictures.open(o); status != kExitOk)
+        return fail(err, status, "%s", pictures.error());
+
+    const RunResult run =
+        run_frames(o, start, o.stats.empty() ? nullptr : &stats, pictures, stop, err);
+    if (run.status != kExitOk) return run.status;
+    if (const int status = pictures.close(); status != kExitOk)
+        return fail(err, status, "%s", pictures.error());
+    const int status = write_outputs(o, stats, start + run.frames_done, err);
+
+    if (stop.signal() != 0) {
+        std::fprintf(err, "%s: stopped by signal %d after frame %d; outputs written\n",
+                     kProgramName, stop.signal(), start + run.frames_done);
+        return kExitSignalBase + stop.signal();
+    }
     if (!o.quiet) {
         const double fps = run.seconds > 0 ? run.frames_done / run.seconds : 0.0;
         std::fprintf(err, "%s: %d frames, %d cells, %.2f frames/s, %.1f s\n", kProgramName,

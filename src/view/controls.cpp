@@ -5,6 +5,7 @@
 
 #include "app/frame_pass.h"
 #include "view/camera.h"
+#include "view/checkpoint_keys.h"
 #include "view/flags.h"
 #include "view/framing.h"
 #include "view/picking.h"
@@ -35,6 +36,8 @@ const KeyBinding kKeyTable[] = {
     {Key::KeypadMinus, Action::ShowLenDown, Stage::Requests, 0},
     {Key::KeypadPlus, Action::ShowLenUp, Stage::Requests, 0},
     {Key::Return, Action::RequestDivide, Stage::Requests, 0},
+    {Key::F5, Action::SaveCheckpoint, Stage::Requests, 0},
+    {Key::F9, Action::LoadCheckpoint, Stage::Requests, 0},
     {Key::Escape, Action::ToggleMouseLook, Stage::Pressed, 0},
     {Key::F1, Action::ToggleOverlay, Stage::Pressed, 0},
     {Key::F12, Action::Screenshot, Stage::Pressed, 0},
@@ -75,7 +78,7 @@ void toggle_with_pause(BOOLEAN& flag) {
     }
 }
 
-// A one-shot request (Space, Return): flipped, as a second press in the same
+// A one-shot request (Space, Return, F5, F9): flipped, as a second press in the same
 // frame cancels the first.
 void flip_request(BOOLEAN& flag) {
     flag = !flag;
@@ -201,6 +204,8 @@ void act(Action action, int value) {
             plat_pause_ms(100);
             break;
         case Action::RequestDivide: flip_request(kReturn); break;
+        case Action::SaveCheckpoint: flip_request(checkpoint_save_wanted); break;
+        case Action::LoadCheckpoint: flip_request(checkpoint_load_wanted); break;
         case Action::ToggleMouseLook: toggle_mouse_look(); break;
         case Action::ToggleOverlay: show_overlay = !show_overlay; break;
         case Action::Screenshot: screenshot_wanted = 1; break;

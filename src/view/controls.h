@@ -24,6 +24,8 @@ enum class Action {
     ShowLenDown,      // keypad -
     ShowLenUp,        // keypad +
     RequestDivide,    // Return
+    SaveCheckpoint,   // F5
+    LoadCheckpoint,   // F9
     ToggleMouseLook,  // Escape
     ToggleOverlay,    // F1
     Screenshot,       // F12

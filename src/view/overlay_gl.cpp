@@ -3,6 +3,7 @@
 
 #include "app/files.h"
 #include "view/cell_drawing.h"
+#include "view/checkpoint_keys.h"
 #include "view/flags.h"
 #include "view/gl_text.h"
 #include "view/overlay_stats.h"
@@ -51,7 +52,7 @@ const char* on_off(int flag) {
 
 void draw_status(int top_types[], int shown) {
     static char buf[4 + kTopTypes][128];
-    const char* lines[4 + kTopTypes];
+    const char* lines[5 + kTopTypes];
     std::snprintf(buf[0], sizeof buf[0], "Frame %ld    Cells %d / %d", frame_number, g_census.live,
                   kMaxCells);
     std::snprintf(buf[1], sizeof buf[1], "%.1f frames/s    %.1f signal passes/s",
@@ -71,7 +72,10 @@ void draw_status(int top_types[], int shown) {
             std::snprintf(buf[4 + k], sizeof buf[4 + k], "     type %d  %d", t, g_census.count[t]);
     }
     for (int k = 0; k < 4 + shown; ++k) lines[k] = buf[k];
-    text_panel(6, 6, lines, 4 + shown, false);
+    // What the last F5 or F9 did, a refused load's reason included, under the counts.
+    const bool checkpoint_line = checkpoint_status()[0] != '\0';
+    if (checkpoint_line) lines[4 + shown] = checkpoint_status();
+    text_panel(6, 6, lines, 4 + shown + checkpoint_line, false);
     // A swatch in each type's colour in front of its count.
     for (int k = 0; k < shown; ++k) {
         const Rgb c = colour_of(top_types[k]);
@@ -96,6 +100,7 @@ void draw_keys(int width) {
         "PgUp PgDn [ ]  move, size the slice",
         "Home  frame     F11  record",
         "click (free cursor)  inspect a cell",
+        "F5  checkpoint  F9  load it",
     };
     text_panel(width - 6.0f, 6, kKeys, int(std::size(kKeys)), true);
 }
