@@ -295,8 +295,7 @@ bool write_frame_files(const BatchOptions& o, int frame, std::string& path, std:
 }
 
 RunResult run_frames(const BatchOptions& o, int start, StatsTable* stats, BatchRenderer& pictures,
-                     const StopSignals& stop,
-                     std::FILE* err) {
+                     const StopSignals& stop, std::FILE* err) {
     RunResult result;
     std::string frame_path(std::max(o.snapshot_dir.size(), o.checkpoint_dir.size()) + 32, '\0');
     const bool tty = isatty(fileno(err)) == 1;
