@@ -17,9 +17,9 @@ extern int view_width, view_height;
 inline constexpr Tcamera kStartCamera = {-1.0f, -1.0f, 30.0f, 30.0f, -90.0f};
 
 inline constexpr double kPi = 3.141592653589793;  // the camera's angles turn by it
-inline constexpr int kMouseAnchorX = 400;   // mouse look measures from here, in window pixels
-inline constexpr int kMouseAnchorY = 300;   // (the anchor's row)
-inline constexpr float kFlightStep = 0.4f;  // lattice units per frame a flight key is held
+inline constexpr int kMouseAnchorX = 400;         // mouse look measures from here, in window pixels
+inline constexpr int kMouseAnchorY = 300;         // (the anchor's row)
+inline constexpr float kFlightStep = 0.4f;        // lattice units per frame a flight key is held
 // The frustum: half its height at the near plane, which lies twice as far away
 // (a vertical field of view of 2 atan(1/2), about 53 degrees).
 inline constexpr float kFrustumHalf = 0.1f;
