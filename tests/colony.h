@@ -110,6 +110,34 @@ inline std::string sample_genome(int genes, int mpf_every = 0) {
     return s;
 }
 
+inline void write_file(const std::string& path, const std::string& text);
+
+// The busy colony that the worker and the allocation tests share: a floor slab
+// between a red and a blue organiser under sample_genome(12, 3), saved and
+// loaded as the keys do, division and gravity on. Returns the saved text.
+inline std::string busy_colony() {
+    write_file(kGenomeFile, sample_genome(12, 3));
+    for (int x = 1; x <= 30; ++x)
+        for (int y = 1; y <= 10; ++y)
+            for (int z = 1; z <= 3; ++z) place(x == 1 ? 2 : x == 30 ? 3 : 1, x, y, z);
+    save_cell_list();
+    load_genome();
+    load_cell_list();
+    init_view_flags();
+    k_v = k_g = 1;
+    std::ifstream in(kCellFile, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Frame `f` of the busy colony: a divide-all every 10 frames, a save at 5 and
+// every 150 frames after, a reload every 50 (each moves the colony by +40).
+inline void busy_frame(int f) {
+    kReturn = f % 10 == 0;
+    k_p = f % 150 == 5;
+    kSpace = f % 50 == 0;
+    frame_pass();
+}
+
 inline void write_file(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }

@@ -45,7 +45,9 @@ TEST_F(Division, BoundsCloseFacesAndABoxedCellIsPushed) {
         const int before = Cells_count;
         divide_in_order(c, k.order);
         EXPECT_EQ(Cells_count, before + k.born) << k.order;
-        if (k.born) EXPECT_EQ(site(before), k.free);
+        if (k.born) {
+            EXPECT_EQ(site(before), k.free);
+        }
         EXPECT_EQ(std::pair(Cells[c].clamps, world_clamp[k.at[0]][k.at[1]][k.at[2]]),
                   std::pair(k.born ? 0 : 2, k.born ? 0 : 2));
         EXPECT_EQ(world_clamp[k.free[0]][k.free[1]][k.free[2]], 0);  // neighbours left alone
