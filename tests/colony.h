@@ -110,7 +110,14 @@ inline std::string sample_genome(int genes, int mpf_every = 0) {
     return s;
 }
 
-inline void write_file(const std::string& path, const std::string& text);
+inline void write_file(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+inline std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 // The busy colony that the worker and the allocation tests share: a floor slab
 // between a red and a blue organiser under sample_genome(12, 3), saved and
@@ -125,8 +132,7 @@ inline std::string busy_colony() {
     load_cell_list();
     init_view_flags();
     k_v = k_g = 1;
-    std::ifstream in(kCellFile, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    return read_file(kCellFile);
 }
 
 // Frame `f` of the busy colony: a divide-all every 10 frames, a save at 5 and
@@ -136,15 +142,6 @@ inline void busy_frame(int f) {
     k_p = f % 150 == 5;
     kSpace = f % 50 == 0;
     frame_pass();
-}
-
-inline void write_file(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-inline std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // Entries of a folder.

@@ -3,7 +3,6 @@
 #include "support.h"
 
 #include <algorithm>
-#include <map>
 #include <sstream>
 
 #include "batch_run.h"
@@ -67,14 +66,6 @@ State state() {
     return s;
 }
 
-struct NoSink {
-    void begin() {}
-    void end() {}
-    void color_ub(int, int, int) {}
-    void color_d(double, double, double) {}
-    void vertex(double, double, double) {}
-};
-
 }  // namespace
 
 // One command line checked three ways: run twice it gives the same files
@@ -94,9 +85,9 @@ TEST_F(Batch, RunsRepeatMatchTheGoldenHashAndSnapshotEveryKFrames) {
     EXPECT_NE(kt::read_file("c.txt"), out);
     EXPECT_EQ(csv_rows("a.csv"), csv_rows("b.csv"));
 
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("a/snaps"), {}), 4);
-    EXPECT_TRUE(std::filesystem::exists("a/snaps/cells-000012.txt"));
-    EXPECT_TRUE(std::filesystem::exists("a/snaps/cells-000012.vtk"));
+    EXPECT_EQ(kt::entries("a/snaps"), 4);
+    EXPECT_TRUE(std::filesystem::exists("a/snaps/cells-000012.txt") &&
+                std::filesystem::exists("a/snaps/cells-000012.vtk"));
     const std::string vtk = kt::read_file("a/snaps/cells-000024.vtk");
     EXPECT_EQ(kt::read_file("b/snaps/cells-000024.vtk"), vtk);
     // The VTK file parses back to the colony of the same frame.
@@ -134,20 +125,17 @@ TEST_F(Batch, FramesMatchTheWindowProgramsFramePass) {
         load_cell_list_from(kColony.c_str(), kLoadShift);
         k_v = k_g = 1;
         rng_seed(5);
-        NoSink sink;
         int most = 0;
         for (int frame = 1; frame <= 9; ++frame) {
             settle_signal(reload ? 1 : 0);
             kReturn = frame == 6;
             kSpace = reload && frame % reload == 0;
-            draw_frame_pass_with(sink);
+            frame_pass();
             most = std::max(most, int(Cells_count));
         }
         // The colony grew, so that the comparison means something.
         EXPECT_GT(most, 42 + 20) << option;
-        const State window = state();
-        EXPECT_EQ(window.table, run.table) << option;
-        EXPECT_TRUE(window == run) << option;
+        EXPECT_TRUE(state() == run) << option;
     }
 }
 
@@ -157,21 +145,14 @@ TEST_F(Batch, StatsHoldEveryFrameAndAColumnForEveryTypeThatEverOccurs) {
     kt::write_file("g.vdna", "EN=2;EN=3;EX=150;\n");
     kt::write_file("c.txt", "2 10 10 10\n1 11 10 10\n3 12 10 10\n");
     ASSERT_EQ(batch({"--genome", "g.vdna", "--cells", "c.txt", "--frames", "3", "--quiet",
-                     "--stats", "s.csv", "--out", "o.txt"})
+                     "--stats", "s.csv"})
                   .status,
               kExitOk);
     EXPECT_TRUE(kt::read_file("s.csv").starts_with(
         "frame,cells,type_1,type_2,type_3,type_other,elapsed_ms\n0,3,1,1,1,0,0.000\n"));
-    // The last row against the saved colony.
-    const std::vector<std::string> rows = csv_rows("s.csv");
-    ASSERT_EQ(rows.size(), 5u);
-    const std::vector<Cell> cells = read_cells("o.txt");
-    std::map<int, int> count;  // 100: every other type
-    for (const Cell& c : cells) ++count[std::min(c.type, 100)];
-    EXPECT_EQ(count[1], 0);
-    EXPECT_GT(count[100], 0);
-    EXPECT_EQ(rows[4], "3," + std::to_string(cells.size()) + ",0," + std::to_string(count[2]) +
-                           "," + std::to_string(count[3]) + "," + std::to_string(count[100]));
+    EXPECT_EQ(csv_rows("s.csv"), (std::vector<std::string>{
+                                     "frame,cells,type_1,type_2,type_3,type_other", "0,3,1,1,1,0",
+                                     "1,3,0,1,1,1", "2,3,0,1,1,1", "3,3,0,1,1,1"}));
 }
 
 TEST_F(Batch, BadCommandLinesExitTwoWithOneLine) {
@@ -215,15 +196,14 @@ TEST_F(Batch, LoadsApplyTheShiftCountSkippedRecordsAndWarnAboutEmptyInputs) {
 TEST_F(Batch, ProgressAndSummaryFollowQuietAndProgress) {
     // Standard error here is not a terminal: the summary only, unless asked.
     Outcome r = batch({"--frames", "3"});
-    EXPECT_TRUE(r.err.starts_with("kelvaro-batch: 3 frames, 1 cells, ")) << r.err;
-    EXPECT_EQ(lines(r.err), 1);
-    EXPECT_EQ(r.err.find('\r'), std::string::npos);
+    EXPECT_TRUE(r.err.starts_with("kelvaro-batch: 3 frames, 1 cells, ") && lines(r.err) == 1 &&
+                r.err.find('\r') == r.err.npos)
+        << r.err;
     // Rewritten in place, the last frame always shown, the line ended at the end.
     r = batch({"--frames", "3", "--progress", "--quiet"});
-    EXPECT_TRUE(r.err.starts_with("\rframe 1/3  cells 1  ")) << r.err;
-    EXPECT_NE(r.err.find("\rframe 3/3  cells 1  "), std::string::npos) << r.err;
-    EXPECT_EQ(lines(r.err), 1);
-    EXPECT_EQ(r.err.back(), '\n');
+    EXPECT_TRUE(r.err.starts_with("\rframe 1/3  cells 1  ") && lines(r.err) == 1 &&
+                r.err.ends_with("\n") && r.err.find("\rframe 3/3  cells 1  ") != r.err.npos)
+        << r.err;
     EXPECT_EQ(batch({"--frames", "3", "--quiet"}).err, "");
 }
 

@@ -38,9 +38,8 @@ std::uint32_t draws_of(int i) {
 
 TEST_F(GeneExpression, OnlyTypeOneSwitchesWhereTwoPresentSignalsMeet) {
     // The cell's type, levels on 2 and 3; the type after the genes ran.
-    const std::array<int, 4> cases[] = {{1, 5, 6, 4},   {1, 5, 4, 4}, {1, 1, 1, 4}, {1, 5, 7, 1},
-                                        {1, 0, 1, 1},   {1, 1, 0, 1}, {1, -1, -1, 1},
-                                        {5, 3, 3, 5}};
+    const std::array<int, 4> cases[] = {{1, 5, 6, 4}, {1, 5, 4, 4}, {1, 1, 1, 4},   {1, 5, 7, 1},
+                                        {1, 0, 1, 1}, {1, 1, 0, 1}, {1, -1, -1, 1}, {5, 3, 3, 5}};
     for (auto [type, l2, l3, want] : cases) {
         kt::reset_world();
         gene(0, {25, -3}, 9);  // enhancers outside the channels read 0: never switches

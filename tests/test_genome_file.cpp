@@ -33,7 +33,8 @@ TEST_F(GenomeFile, WorkedExampleAndTheExactDump) {
     std::string want = "0/4/2/3/ \n1/0/0/0/ \n2/9/0/0/ \n";
     const int glueds[30] = {1, 6, 1, 1, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
                             1, 1, 1, 1, 1, 2, 3, 4, 5, 6, 3, 2, 3, 3, 4};
-    for (int t = 0; t < 30; ++t) want += std::to_string(t) + "/" + std::to_string(glueds[t]) + " \n";
+    for (int t = 0; t < 30; ++t)
+        want += std::to_string(t) + "/" + std::to_string(glueds[t]) + " \n";
     EXPECT_EQ(kt::read_file(kGenomeDump), want);
 }
 
