@@ -17,7 +17,7 @@ SIGNAL_MARK = (0, 255, 0)  # the signal overlay's last mark: level on channel 5 
 
 
 class Start(SessionTest):
-    """A fresh folder: the seed, the window, the view keys, the cursor, F1, F12, flight."""
+    """A fresh folder: the seed, the window, M, P, the cursor, F1, F12."""
 
     def test_01_title_class_and_size(self):
         self.assertIn('"Kelvaro v0.24 https://', run("xprop", "-id", self.s.window, "WM_NAME"))
@@ -37,13 +37,7 @@ class Start(SessionTest):
     def test_03_p_saves_the_seed(self):
         self.assertEqual(self.s.save(), [[1, 20, 20, 50]])
 
-    def test_04_w_a_s_d_fly_the_camera(self):
-        for key in ("w", "s", "a", "d"):  # while the markers are in view
-            before = self.s.shot().data
-            self.s.hold(key)
-            wait_until("the view after " + key, lambda: self.s.shot().data != before)
-
-    def test_05_escape_shows_and_hides_the_cursor(self):
+    def test_04_escape_shows_and_hides_the_cursor(self):
         def cursor_after_move():
             run("xdotool", "mousemove", "--window", self.s.window, "100", "100")
             time.sleep(0.2)
@@ -56,7 +50,7 @@ class Start(SessionTest):
         self.s.key("Escape")
         self.assertEqual(cursor_after_move(), "0")
 
-    def test_06_f1_shows_the_overlay_and_a_second_f1_restores_the_view_exactly(self):
+    def test_05_f1_shows_the_overlay_and_a_second_f1_restores_the_view_exactly(self):
         before = self.s.shot()
         self.s.key("F1")
         shown = wait_until("the overlay", lambda: (lambda i: i if i.data != before.data else None)(self.s.shot()))
@@ -64,7 +58,7 @@ class Start(SessionTest):
         self.s.key("F1")
         wait_until("the view restored pixel for pixel", lambda: self.s.shot().data == before.data)
 
-    def test_07_f12_saves_the_view_as_a_png(self):
+    def test_06_f12_saves_the_view_as_a_png(self):
         self.s.key("F12")
         names = wait_until("the PNG", lambda: glob.glob(self.s.path("kelvaro-*.png")))
         self.assertRegex(os.path.basename(names[0]), r"^kelvaro-\d{6}\.png$")
@@ -75,7 +69,7 @@ class Start(SessionTest):
         self.assertEqual([n for n in os.listdir(self.s.dir) if n.startswith("kelvaro-")],
                          [os.path.basename(names[0])])  # no temporary beside it
 
-    def test_08_closing_the_window_ends_the_program_with_code_0(self):
+    def test_07_closing_the_window_ends_the_program_with_code_0(self):
         self.assertEqual(self.s.close(), 0)
 
 
@@ -90,7 +84,7 @@ ALL = COLOURED + MIXED + LIFTED
 
 
 class Colony(SessionTest):
-    """A genome and a colony: Space, the filters, keypad -/+, Return, G, V."""
+    """A genome and a colony: Space, the filters, keypad -/+, flight, Return, G, V."""
     files = {"dna.vdna": "EN=3;EN=3;MPF=1\n", "list.txt": colony(ALL)}
 
     def test_01_space_loads_genome_and_colony_and_draws_type_colours(self):
@@ -128,16 +122,22 @@ class Colony(SessionTest):
         self.s.wait_no_colour(SIGNAL_MARK)
         self.s.wait_colour(ORANGE, 20)
 
-    def test_04_return_doubles_a_colony_with_room(self):
+    def test_04_w_a_s_d_fly_the_camera(self):
+        for key in ("w", "s", "a", "d"):  # over a colony that stands still, in view
+            before = self.s.shot().data
+            self.s.hold(key)
+            wait_until("the view after " + key, lambda: self.s.shot().data != before)
+
+    def test_05_return_doubles_a_colony_with_room(self):
         self.s.key("Return")
         time.sleep(0.3)
         self.assertEqual(len(self.s.save()), 2 * len(ALL))
 
-    def test_05_g_lets_the_lifted_cells_fall_to_the_floor(self):
+    def test_06_g_lets_the_lifted_cells_fall_to_the_floor(self):
         self.s.key("g")
         wait_until("the fall", lambda: any(t == 2 and z == 1 for t, x, y, z in self.s.save()), timeout=30)
 
-    def test_06_v_lets_division_genes_grow_the_colony(self):
+    def test_07_v_lets_division_genes_grow_the_colony(self):
         before = len(self.s.save())
         self.s.key("v")
         wait_until("growth", lambda: len(self.s.save()) > before + 20, timeout=30)
