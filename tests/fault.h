@@ -64,4 +64,9 @@ std::pair<int, std::string> text_in_child(const Fault& fault, Fn&& fn) {
     return {code, text};
 }
 
+// Sets the mode of a file or folder (0555: a folder nobody but root may write).
+inline void set_mode(const char* path, mode_t mode) {
+    chmod(path, mode);
+}
+
 }  // namespace kt

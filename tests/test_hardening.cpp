@@ -43,8 +43,8 @@ TEST_F(Hardening, UnusableInputsTimesLoaders) {
     kt::write_file("empty", "");
     kt::write_file("binary", std::string("\0 1 1 1 1\n", 10));  // a record after the NUL
     kt::write_file("locked", "EX=3;\n1 1 1 1\n");
-    chmod(".", 0755);
-    chmod("locked", 0);
+    kt::set_mode(".", 0755);
+    kt::set_mode("locked", 0);
     // What the genome and the cell loader find, and kelvaro-batch's status and
     // message for either option.
     const struct {
@@ -94,7 +94,7 @@ TEST_F(Hardening, WriteFaultsTimesWritersKeepThePreviousFile) {
     };
     // A folder the user may not write, a disk that fills up, a folder under the name.
     const kt::Fault faults[] = {{.unprivileged = true}, {.file_size = 512}, {}};
-    chmod(".", 0755);
+    kt::set_mode(".", 0755);
     for (int f = 0; f < 3; ++f)
         for (int w = 0; w < 5; ++w) {
             std::filesystem::remove_all("w");
@@ -103,9 +103,9 @@ TEST_F(Hardening, WriteFaultsTimesWritersKeepThePreviousFile) {
                 std::filesystem::create_directory("w/out");
             else
                 kt::write_file("w/out", "old\n");
-            chmod("w", f == 0 ? 0555 : 0755);
+            kt::set_mode("w", f == 0 ? 0555 : 0755);
             const int code = kt::in_child(faults[f], [&] { return writers[w]() ? 0 : 1; });
-            chmod("w", 0755);
+            kt::set_mode("w", 0755);
             if (code == kt::kNoFaultHere) GTEST_SKIP() << "cannot drop privileges or limit files";
             EXPECT_EQ(code, 0) << "fault " << f << ", writer " << w;
             EXPECT_EQ(kt::entries("w"), 1) << "fault " << f << ", writer " << w;  // no temporary
