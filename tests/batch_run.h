@@ -35,20 +35,12 @@ inline Outcome batch(std::vector<std::string> args) {
     return r;
 }
 
-// The same in a child under `fault`; standard error comes back through a pipe
-// (a few lines: far below its capacity). Status kNoFaultHere: no fault here.
+// The same in a child under `fault`. Status kNoFaultHere: no fault here.
 inline Outcome batch_in_child(const Fault& fault, const std::vector<std::string>& args) {
-    int fds[2];
-    if (pipe(fds) != 0) return {-1, "pipe failed"};
-    const int status = in_child(fault, [&] {
+    const auto [status, err] = text_in_child(fault, [&] {
         const Outcome r = batch(args);
-        return write(fds[1], r.err.data(), r.err.size()) == ssize_t(r.err.size()) ? r.status : 99;
+        return std::pair(r.status, r.err);
     });
-    close(fds[1]);
-    std::string err;
-    char buf[4096];
-    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) err.append(buf, std::size_t(n));
-    close(fds[0]);
     return {status, err};
 }
 

@@ -2,6 +2,7 @@
 // the fuzz targets.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -22,8 +23,7 @@
 
 namespace kt {
 
-// Everything back to program start: empty grids (gravity too), empty table and
-// genome, start tables, flags at zero, the default random sequence.
+// Everything back to program start, view flags at zero too.
 inline void reset_world() {
     reset_to_program_start();
     k_l = show_map = showmouse = 0;
@@ -39,6 +39,7 @@ inline int place(int type, int x, int y, int z) {
     return n;
 }
 
+// `n` passes of update_cell_signal in table order.
 inline void passes(int n) {
     for (int p = 0; p < n; ++p)
         for (int i = 0; i < Cells_count; ++i) update_cell_signal(i);
@@ -46,29 +47,34 @@ inline void passes(int n) {
 
 using Site = std::array<int, 3>;
 
-// Cell i's site, for compact comparisons.
 inline Site site(int i) {
     return {Cells[i].x, Cells[i].y, Cells[i].z};
 }
 
-// Fills the six face neighbours of (x, y, z) with cells of `type`, except the
-// sites listed and sites outside the interior.
-inline void surround(int type, int x, int y, int z, std::initializer_list<Site> free = {}) {
-    const Site n[6] = {{x - 1, y, z}, {x + 1, y, z}, {x, y - 1, z},
-                       {x, y + 1, z}, {x, y, z - 1}, {x, y, z + 1}};
-    for (const Site& v : n) {
-        bool keep_free = false;
-        for (const Site& f : free) keep_free |= f == v;
-        if (!keep_free && interior(v[0], v[1], v[2])) place(type, v[0], v[1], v[2]);
+// The face neighbour of s named "x-", "z+" and so on.
+inline Site face(Site s, const char* name) {
+    s[name[0] - 'x'] += name[1] == '+' ? 1 : -1;
+    return s;
+}
+
+// Fills the six face neighbours of s with cells of `type`, except the sites in
+// `free` and sites outside the interior.
+inline void surround(int type, Site s, std::initializer_list<Site> free = {}) {
+    for (const char* f : {"x-", "x+", "y-", "y+", "z-", "z+"}) {
+        const Site v = face(s, f);
+        if (std::find(free.begin(), free.end(), v) == free.end() && interior(v[0], v[1], v[2]))
+            place(type, v[0], v[1], v[2]);
     }
 }
 
-// The site (x, y, z) and its six face neighbours all hold clamp state v.
-inline bool star_clamped(int x, int y, int z, int v) {
-    return world_clamp[x][y][z] == v && world_clamp[x + 1][y][z] == v &&
-           world_clamp[x - 1][y][z] == v && world_clamp[x][y + 1][z] == v &&
-           world_clamp[x][y - 1][z] == v && world_clamp[x][y][z + 1] == v &&
-           world_clamp[x][y][z - 1] == v;
+// The site and its six face neighbours all hold clamp state v.
+inline bool star_clamped(Site s, int v) {
+    bool all = world_clamp[s[0]][s[1]][s[2]] == v;
+    for (const char* f : {"x-", "x+", "y-", "y+", "z-", "z+"}) {
+        const Site n = face(s, f);
+        all &= world_clamp[n[0]][n[1]][n[2]] == v;
+    }
+    return all;
 }
 
 inline int level(int x, int y, int z, int c) {
@@ -78,8 +84,7 @@ inline int level(int i, int c) {
     return level(Cells[i].x, Cells[i].y, Cells[i].z, c);
 }
 
-// A solid ball of cells of `type` in lattice order (x outermost), `count` cells
-// at most, centred at (cx, cy, cz).
+// A solid ball of at most `count` cells of `type` in lattice order (x outermost).
 inline void ball(int count, int type, int cx = 100, int cy = 100, int cz = 100) {
     int r = 1;
     while ((4.19 * r * r * r) < count) ++r;
@@ -112,6 +117,36 @@ inline void write_file(const std::string& path, const std::string& text) {
 inline std::string read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The busy colony that the worker and the allocation tests share: a floor slab
+// between a red and a blue organiser under sample_genome(12, 3), saved and
+// loaded as the keys do, division and gravity on. Returns the saved text.
+inline std::string busy_colony() {
+    write_file(kGenomeFile, sample_genome(12, 3));
+    for (int x = 1; x <= 30; ++x)
+        for (int y = 1; y <= 10; ++y)
+            for (int z = 1; z <= 3; ++z) place(x == 1 ? 2 : x == 30 ? 3 : 1, x, y, z);
+    save_cell_list();
+    load_genome();
+    load_cell_list();
+    init_view_flags();
+    k_v = k_g = 1;
+    return read_file(kCellFile);
+}
+
+// Frame `f` of the busy colony: a divide-all every 10 frames, a save at 5 and
+// every 150 frames after, a reload every 50 (each moves the colony by +40).
+inline void busy_frame(int f) {
+    kReturn = f % 10 == 0;
+    k_p = f % 150 == 5;
+    kSpace = f % 50 == 0;
+    frame_pass();
+}
+
+// Entries of a folder.
+inline long entries(const std::filesystem::path& dir = ".") {
+    return std::distance(std::filesystem::directory_iterator(dir), {});
 }
 
 // Works inside a fresh scratch folder while it lives, since the program's files

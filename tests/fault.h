@@ -1,6 +1,5 @@
 // Fault injection for the tests: work that must meet file modes (we may run as
-// root, who ignores them) or a full disk runs in a forked child, whose exit
-// code comes back.
+// root, who ignores them) or a full disk runs in a forked child.
 #pragma once
 
 #include <sys/resource.h>
@@ -10,7 +9,7 @@
 
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
+#include <string>
 
 namespace kt {
 
@@ -47,9 +46,27 @@ int in_child(const Fault& fault, Fn&& fn) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The same for fn() returning a text (a few lines: far below a pipe's
+// capacity), which comes back through a pipe after the child's exit code.
+template <class Fn>
+std::pair<int, std::string> text_in_child(const Fault& fault, Fn&& fn) {
+    int fds[2];
+    if (pipe(fds) != 0) return {-1, "pipe failed"};
+    const int code = in_child(fault, [&] {
+        const auto [status, text] = fn();
+        return write(fds[1], text.data(), text.size()) == ssize_t(text.size()) ? status : 99;
+    });
+    close(fds[1]);
+    std::string text;
+    char buf[4096];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) text.append(buf, std::size_t(n));
+    close(fds[0]);
+    return {code, text};
+}
+
 // Sets the mode of a file or folder (0555: a folder nobody but root may write).
-inline void set_mode(const std::filesystem::path& path, mode_t mode) {
-    chmod(path.c_str(), mode);
+inline void set_mode(const char* path, mode_t mode) {
+    chmod(path, mode);
 }
 
 }  // namespace kt

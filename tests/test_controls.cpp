@@ -1,4 +1,5 @@
-// The control poll and the camera, against a scripted window system.
+// The control poll against a scripted window system: flight keys, mouse look,
+// switches and requests, and the pauses after them.
 #include <tuple>
 
 #include "fake_platform.h"
@@ -7,9 +8,6 @@
 #include "view/checkpoint_keys.h"
 
 namespace {
-
-// The camera as the process starts, before any test touches it.
-const Tcamera kCameraAtStart = camera;
 
 class Controls : public kt::WorldTest {
    protected:
@@ -35,14 +33,6 @@ class Controls : public kt::WorldTest {
 };
 
 }  // namespace
-
-TEST_F(Controls, StartValues) {
-    const Tcamera& c = kCameraAtStart;
-    EXPECT_EQ(std::tuple(c.x, c.y, c.z, c.Xrot, c.Zrot), std::tuple(-1.f, -1.f, 30.f, 30.f, -90.f));
-    // The flags as init_view_flags leaves them (the set-up's poll held no key).
-    EXPECT_EQ((std::array<int, 7>{k_g, k_v, k_l, show_map, showmouse, move_file, show_len}),
-              (std::array<int, 7>{0, 0, 1, 1, 0, 0, 1}));
-}
 
 TEST_F(Controls, ForwardAndSideSteps) {
     struct Case {
@@ -79,21 +69,7 @@ TEST_F(Controls, MouseLookTurnsOneDegreePerFivePixelsAfterTheMove) {
     EXPECT_EQ(std::pair(camera.Xrot, camera.Zrot), std::pair(92.f, 358.f));
     expect_camera(0, 0.4f, 0);  // moved by the heading and pitch before the turn
     EXPECT_EQ(std::pair(fake::state().cursor_x, fake::state().cursor_y), std::pair(400.0, 300.0));
-}
-
-TEST_F(Controls, RotationKeepsPitchAndCorrectsHeadingOnce) {
-    // One correction each way: -390 stays outside, 360 and 0 stay.
-    for (auto [from, turn, to] :
-         {std::array<float, 3>{10, -400, -30}, {350, 20, 10}, {350, 10, 360}, {360, -360, 0}}) {
-        camera.Zrot = from;
-        Camera_Rotation(0, turn);
-        EXPECT_EQ(camera.Zrot, to) << from << " " << turn;
-    }
-    Camera_Rotation(-500, 0);
-    const float lowest = camera.Xrot;
-    Camera_Rotation(500, 0);
-    EXPECT_EQ(std::pair(lowest, camera.Xrot), std::pair(0.f, 180.f));  // pitch clamped
-    // At the anchor the first poll turns nothing but brings the start heading into range.
+    // At the anchor a poll turns nothing but brings the start heading into range.
     camera.Zrot = -90;
     poll_controls();
     EXPECT_EQ(camera.Zrot, 270);

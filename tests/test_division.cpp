@@ -1,79 +1,60 @@
-// Division: the four search orders, their bounds and the divide-all command.
+// Division: the four search orders to their last face, their bounds and the
+// divide-all command.
 #include "support.h"
 
 using kt::site;
 using kt::Site;
-using kt::WorldTest;
+using Division = kt::WorldTest;
 
-namespace {
-
-Site daughter() {
-    return site(Cells_count - 1);
-}
-
-}  // namespace
-
-TEST_F(WorldTest, EachVariantTakesItsFirstFreeNeighbour) {
-    // With every neighbour free, the first of each order wins: z-1, x-1, y-1, y+1.
-    const Site first[4] = {{50, 50, 49}, {49, 50, 50}, {50, 49, 50}, {50, 51, 50}};
-    for (int v = 0; v < 4; ++v) {
-        kt::reset_world();
-        divide_in_order(kt::place(3, 50, 50, 50), v);
-        ASSERT_EQ(Cells_count, 2) << v;
-        EXPECT_EQ(daughter(), first[v]) << v;
-        EXPECT_EQ(Cells[1].type, 1);
+TEST_F(Division, EveryOrderIsPinnedToItsLastFace) {
+    const std::array<const char*, 6> orders[kDivisionOrders] = {
+        {"z-", "x-", "y-", "y+", "x+", "z+"},
+        {"x-", "y-", "y+", "x+", "z+", "z-"},
+        {"y-", "y+", "x+", "z+", "z-", "x-"},
+        {"y+", "x+", "z+", "z-", "x-", "y-"},
+    };
+    for (int v = 0; v < kDivisionOrders; ++v) {
+        SCOPED_TRACE(v);
+        kt::expect_search_order(orders[v], [v](int c) {
+            divide_in_order(c, v);
+            EXPECT_EQ(Cells[Cells_count - 1].type, 1);
+            return site(Cells_count - 1);
+        });
     }
-    // Variant 2 with x-1, y-1 and y+1 taken goes on to x+1 (before z+1 and z-1).
-    kt::reset_world();
-    const int c = kt::place(3, 50, 50, 50);
-    kt::surround(9, 50, 50, 50, {{51, 50, 50}, {50, 50, 51}, {50, 50, 49}});
-    divide_in_order(c, 1);
-    EXPECT_EQ(daughter(), (Site{51, 50, 50}));
 }
 
-TEST_F(WorldTest, DaughtersAreNeverBornOnLayerOne) {
-    // At coordinate 2 the way down an axis is closed, on every axis; the cell
-    // is marked pushed and its neighbours' clamp states are left alone.
-    const Site at[3] = {{50, 50, 2}, {2, 50, 50}, {50, 2, 50}};
-    const Site below[3] = {{50, 50, 1}, {1, 50, 50}, {50, 1, 50}};
-    for (int k = 0; k < 3; ++k) {
+TEST_F(Division, BoundsCloseFacesAndABoxedCellIsPushed) {
+    // The cell, the one face left free, the order; the daughter's site or none.
+    const struct {
+        Site at, free;
+        int order;
+        bool born;
+    } cases[] = {
+        {{50, 50, 2}, {50, 50, 1}, 0, false},  // never on layer 1, on any axis
+        {{2, 50, 50}, {1, 50, 50}, 1, false},
+        {{50, 2, 50}, {50, 1, 50}, 2, false},
+        {{50, 200, 50}, {50, 199, 50}, 2, false},  // y = 200 closes y-1 too
+        {{200, 50, 200}, {200, 50, 201}, 3, false},
+        {{199, 50, 50}, {200, 50, 50}, 3, true},  // coordinate 200 is reachable
+        {{50, 50, 50}, {0, 0, 0}, 0, false},      // nothing free
+    };
+    for (const auto& k : cases) {
         kt::reset_world();
-        const auto [x, y, z] = at[k];
-        const int c = kt::place(3, x, y, z);
-        kt::surround(9, x, y, z, {below[k]});
+        const int c = kt::place(3, k.at[0], k.at[1], k.at[2]);
+        kt::surround(9, k.at, {k.free});
         const int before = Cells_count;
-        divide_in_order(c, 0);
-        EXPECT_EQ(Cells_count, before) << k;
-        EXPECT_EQ(Cells[c].clamps, 2);
-        EXPECT_EQ(world_clamp[x][y][z], 2);
-        EXPECT_EQ(world_clamp[below[k][0]][below[k][1]][below[k][2]], 0);
+        divide_in_order(c, k.order);
+        EXPECT_EQ(Cells_count, before + k.born) << k.order;
+        if (k.born) {
+            EXPECT_EQ(site(before), k.free);
+        }
+        EXPECT_EQ(std::pair(Cells[c].clamps, world_clamp[k.at[0]][k.at[1]][k.at[2]]),
+                  std::pair(k.born ? 0 : 2, k.born ? 0 : 2));
+        EXPECT_EQ(world_clamp[k.free[0]][k.free[1]][k.free[2]], 0);  // neighbours left alone
     }
 }
 
-TEST_F(WorldTest, UpperBoundsAt200) {
-    // y = 200 closes both y directions.
-    const int c = kt::place(3, 50, 200, 50);
-    kt::surround(9, 50, 200, 50, {{50, 199, 50}});
-    divide_in_order(c, 2);
-    EXPECT_EQ(Cells[c].clamps, 2);
-    // A corner cell divides only towards x-1 or z-1.
-    kt::reset_world();
-    const int k = kt::place(3, 200, 200, 200);
-    for (int v = 0; v < 40; ++v) {
-        divide_cell(k);
-        world[199][200][200] = world[200][200][199] = 0;  // free them for the next try
-    }
-    for (int i = 1; i < Cells_count; ++i)
-        EXPECT_TRUE(site(i) == (Site{199, 200, 200}) || site(i) == (Site{200, 200, 199}));
-    // Coordinate 200 itself is reachable.
-    kt::reset_world();
-    const int e = kt::place(3, 199, 50, 50);
-    kt::surround(9, 199, 50, 50, {{200, 50, 50}});
-    divide_in_order(e, 3);
-    EXPECT_EQ(daughter(), (Site{200, 50, 50}));
-}
-
-TEST_F(WorldTest, DivideAllDividesEachCellOnceWithOneDrawEach) {
+TEST_F(Division, DivideAllDividesEachCellOnceWithOneDrawEach) {
     for (int k = 0; k < 10; ++k) kt::place(3, 20 + 3 * k, 40, 40);
     const std::uint64_t start = rng_state();
     divide_every_cell();
@@ -88,11 +69,10 @@ TEST_F(WorldTest, DivideAllDividesEachCellOnceWithOneDrawEach) {
     EXPECT_EQ(rng_state(), after);
 }
 
-TEST_F(WorldTest, AFullTableAddsNothingAndMarksNothing) {
+TEST_F(Division, AFullTableAddsNothingAndMarksNothing) {
     const int c = kt::place(3, 20, 40, 40);
     publish_cells_count(kMaxCells);
     divide_in_order(c, 0);
-    EXPECT_EQ(Cells_count, kMaxCells);
-    EXPECT_EQ(world[20][40][39], 0);
-    EXPECT_EQ(Cells[c].clamps, 0);  // it had a free neighbour: not pushed
+    EXPECT_EQ(std::tuple(Cells_count, world[20][40][39], Cells[c].clamps),
+              std::tuple(kMaxCells, 0, 0));
 }

@@ -1,8 +1,7 @@
 // Nothing allocates while the simulation runs. Every heap allocation of the
 // process goes through the replacements below (libstdc++'s operator new calls
-// malloc), which count inside allocations_of(); 300 frames with everything the
-// keys can ask for (division, gravity, pushed cells walking, divide-all, saves,
-// reloads) and the live signal worker must make none.
+// malloc), which count inside allocations_of(); 300 frames of the busy colony
+// with the live signal worker must make none.
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -72,7 +71,7 @@ int posix_memalign(void** out, std::size_t alignment, std::size_t size) noexcept
 }
 }
 
-using kt::FileTest;
+using Worker = kt::FileTest;
 
 TEST(AllocationCount, TheCountingSeesAnAllocation) {
     const auto new_and_malloc = [] {
@@ -84,31 +83,14 @@ TEST(AllocationCount, TheCountingSeesAnAllocation) {
     EXPECT_EQ(allocations_of(new_and_malloc), 2);
 }
 
-TEST_F(FileTest, FramesWithEveryRequestAndTheWorkerAllocateNothing) {
-    // Gene k reads channels 2 and 3 and makes type 4 + k % 10; every third divides.
-    kt::write_file(kGenomeFile, kt::sample_genome(12, 3));
-    // A floor slab between a red and a blue organiser, saved and loaded, which
-    // stays on the lattice through two more saves and reloads (+40 each on x and y).
-    for (int x = 1; x <= 30; ++x)
-        for (int y = 1; y <= 10; ++y)
-            for (int z = 1; z <= 3; ++z) kt::place(x == 1 ? 2 : x == 30 ? 3 : 1, x, y, z);
-    save_cell_list();
-    const std::string colony = kt::read_file(kCellFile);
-    load_genome();
-    load_cell_list();
-    init_view_flags();
-    k_v = k_g = 1;
+TEST_F(Worker, TheBusyColonysFramesAllocateNothing) {
+    const std::string colony = kt::busy_colony();
     std::filesystem::remove(kGenomeDump);  // only the reloads write it again
     signal_worker_start();                 // starting a thread allocates: before the count
-    ASSERT_TRUE(signal_worker_running());
-
     int most = 0, pushed_frames = 0;
     const int allocations = allocations_of([&] {
         for (int frame = 1; frame <= 300; ++frame) {
-            kReturn = frame % 10 == 0;
-            k_p = frame % 150 == 5;
-            kSpace = frame % 50 == 0;
-            frame_pass();
+            kt::busy_frame(frame);
             most = std::max(most, int(Cells_count));
             pushed_frames += std::any_of(Cells, Cells + Cells_count,
                                          [](const TCells& c) { return c.clamps > 1; });
@@ -136,7 +118,7 @@ struct NullSink {
 
 }  // namespace
 
-TEST_F(FileTest, LookingInsideAllocatesNothingAfterRecordingStarts) {
+TEST_F(Worker, LookingInsideAllocatesNothingAfterRecordingStarts) {
     kt::ball(3000, 3, 50, 50, 50);
     init_view_flags();
     k_g = 1;

@@ -1,108 +1,124 @@
-// The signal field: relay, fade, silencing and emission.
+// The signal field: relay, fade, silencing and emission; the fast kernels
+// against the step-by-step update; settling to the fixed point.
+#include <algorithm>
+#include <random>
+
+#include "reference_signal.h"
 #include "support.h"
 
 using kt::level;
-using kt::WorldTest;
+using Signal = kt::WorldTest;
 
 namespace {
 
 void genome(std::initializer_list<std::pair<int, int>> exon_silencer) {
-    int k = 0;
+    DNA_Count = 0;
     for (auto [exon, silencer] : exon_silencer) {
-        DNA[k].Exon[0] = exon;
-        DNA[k].Silencer[0] = silencer;
-        ++k;
+        DNA[DNA_Count].Exon[0] = exon;
+        DNA[DNA_Count++].Silencer[0] = silencer;
     }
-    DNA_Count = k;
     genome_changed();
+}
+
+// FNV-1a over the whole signal grid, border layers included.
+std::uint64_t field_hash() {
+    const auto* p = reinterpret_cast<const unsigned char*>(&world_signal[0][0][0][0]);
+    std::uint64_t h = 1469598103934665603ULL;
+    for (std::size_t k = 0; k < kSites * kChannels * sizeof(std::int32_t); k += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + k, 8);
+        h = (h ^ w) * 1099511628211ULL;
+    }
+    return h;
+}
+
+// A shuffled ball of mixed types (with channels, without one, beyond the
+// tables), silencers in and out of range, a negative and a huge strength.
+void mixed_ball() {
+    kt::reset_world();
+    kt::ball(6000, 1, 60, 70, 80);
+    std::mt19937 gen(7);
+    std::shuffle(Cells, Cells + Cells_count, gen);
+    const int types[] = {1, 1, 1, 2, 3, 5, 8, 11, 17, 19, 25, 150, -3, 0};
+    for (int i = 0; i < Cells_count; ++i) {
+        Cells[i].type = types[gen() % std::size(types)];
+        put_to_world(&Cells[i]);
+    }
+    genome({{1, 2}, {3, 17}, {11, 11}, {150, 5}, {5, 25}, {8, -1}, {17, 0}});
+    Signal_strength[5] = -20;
+    Signal_strength[19] = 250;
 }
 
 }  // namespace
 
-TEST_F(WorldTest, ALoneCellHoldsItsEmissionAndNeighboursExchangeTheirs) {
-    const int c = kt::place(1, 10, 10, 10);
-    update_cell_signal(c);
-    for (int ch = 0; ch < kChannels; ++ch) EXPECT_EQ(level(c, ch), ch == 1 ? 3 : 0) << ch;
-    const int a = kt::place(2, 50, 50, 50);
-    const int b = kt::place(1, 51, 50, 50);
-    kt::passes(2);
-    EXPECT_EQ(level(a, 2), 60);
-    EXPECT_EQ(level(a, 1), 2);
-    EXPECT_EQ(level(b, 1), 3);
-    EXPECT_EQ(level(b, 2), 59);
-}
-
-TEST_F(WorldTest, AChainFadesByOnePerStep) {
-    kt::place(17, 10, 10, 10);  // strength 140
+TEST_F(Signal, RelayFadeAndEmission) {
+    kt::place(17, 10, 10, 10);  // strength 140, relayed down a chain
     for (int z = 11; z < 160; ++z) kt::place(1, 10, 10, z);
-    kt::passes(3);  // in table order a pass carries the signal down the whole chain
+    Signal_strength[6] = -9;  // a negative strength stays at the emitter
+    const int e = kt::place(6, 30, 30, 30), n = kt::place(1, 30, 30, 31);
+    const int c = kt::place(25, 40, 40, 40);  // strength 140 but no channel
+    kt::place(1, 40, 40, 41);
+    const int d = kt::place(-4, 60, 60, 60), f = kt::place(1000, 62, 60, 60);
+    kt::passes(3);
     for (int z = 10; z < 160; ++z) EXPECT_EQ(level(10, 10, z, 17), std::max(0, 150 - z)) << z;
-    // Off the chain nothing is written.
-    EXPECT_EQ(level(10, 11, 10, 17), 0);
+    EXPECT_EQ(level(10, 11, 10, 17), 0);  // off the chain nothing is written
+    EXPECT_EQ(std::tuple(level(e, 6), level(n, 6), level(n, 1), level(40, 40, 41, 5)),
+              std::tuple(-9, 0, 3, 0));
+    for (int ch = 0; ch < kChannels; ++ch) {
+        EXPECT_EQ(level(c, ch), ch == 1 ? 2 : 0) << ch;
+        EXPECT_EQ(level(d, ch) | level(f, ch), 0) << ch;
+    }
 }
 
-TEST_F(WorldTest, SilencingMutesAndBlocksAChannel) {
+TEST_F(Signal, SilencingMutesAndBlocksAChannel) {
     // Row: emitter (type 2) - muted cell (type 4, deaf to 2) - listener (type 1).
     genome({{4, 2}});
     kt::place(2, 20, 20, 20);
-    const int muted = kt::place(4, 21, 20, 20);
-    const int listener = kt::place(1, 22, 20, 20);
+    const int muted = kt::place(4, 21, 20, 20), listener = kt::place(1, 22, 20, 20);
     kt::passes(5);
-    EXPECT_EQ(level(muted, 2), 0);
-    EXPECT_EQ(level(listener, 2), 0);
-    EXPECT_EQ(level(listener, 4), 59);  // other channels pass
-    // Silencing its own channel does not stop a cell's emission.
-    genome({{4, 4}});
+    EXPECT_EQ(std::tuple(level(muted, 2), level(listener, 2), level(listener, 4)),
+              std::tuple(0, 0, 59));
+    genome({{4, 4}});  // silencing its own channel does not stop a cell's emission
     kt::passes(1);
     EXPECT_EQ(level(muted, 4), 60);
-    // An empty genome silences nothing; a silencer outside the channels mutes nothing.
-    genome({{1, 25}, {1, -1}});
+    genome({{1, 25}, {1, -1}, {3, 0}, {1000, 1}});  // out of range mutes nothing; no SI is 0
     kt::passes(3);
-    EXPECT_EQ(level(muted, 2), 59);
-    EXPECT_EQ(silenced_channels(1), 0u);
+    EXPECT_EQ(std::tuple(level(muted, 2), silenced_channels(1), silenced_channels(3),
+                         silenced_channels(1000)),
+              std::tuple(59, 0u, 1u, 2u));
+    EXPECT_TRUE(channel_silenced_at_cell(kt::place(3, 5, 5, 5), 0));
 }
 
-TEST_F(WorldTest, GeneWithoutSilencerMutesChannelZero) {
-    genome({{3, 0}});
-    EXPECT_EQ(silenced_channels(3), 1u);
-    const int a = kt::place(3, 5, 5, 5);
-    EXPECT_TRUE(channel_silenced_at_cell(a, 0));
-    EXPECT_FALSE(channel_silenced_at_cell(a, 1));
+TEST_F(Signal, FastKernelsAgreeWithTheStepByStepUpdate) {
+    for (int passes : {1, 2, 7}) {
+        mixed_ball();
+        for (int p = 0; p < passes; ++p) kt::reference_pass();
+        const std::uint64_t want = field_hash();
+        mixed_ball();
+        const std::atomic<bool> never{false};
+        for (int p = 0; p < passes; ++p) EXPECT_EQ(signal_sweep(0, never), Cells_count);
+        EXPECT_EQ(field_hash(), want) << "worker sweep, " << passes << " passes";
+        mixed_ball();
+        kt::passes(passes);
+        EXPECT_EQ(field_hash(), want) << "update_cell_signal, " << passes << " passes";
+        mixed_ball();
+        settle_signal(passes);
+        EXPECT_EQ(field_hash(), want) << "settling kernel, " << passes << " passes";
+    }
+    std::atomic<bool> stop{true};  // a sweep stops when asked and resumes where it stopped
+    EXPECT_EQ(signal_sweep(17, stop), 17);
+    stop = false;
+    EXPECT_EQ(signal_sweep(Cells_count - 5, stop), Cells_count);
 }
 
-TEST_F(WorldTest, NegativeStrengthStaysAtTheEmitter) {
-    Signal_strength[6] = -9;
-    const int e = kt::place(6, 30, 30, 30);
-    const int n = kt::place(1, 30, 30, 31);
-    kt::passes(3);
-    EXPECT_EQ(level(e, 6), -9);
-    EXPECT_EQ(level(n, 6), 0);
-}
-
-TEST_F(WorldTest, TypesWithoutAChannelEmitNothingAnywhere) {
-    // Type 25 has strength 140 but no channel; nothing may alias into the site above.
-    const int c = kt::place(25, 40, 40, 40);
-    kt::place(1, 40, 40, 41);
-    kt::passes(2);
-    for (int ch = 0; ch < kChannels; ++ch) EXPECT_EQ(level(c, ch), ch == 1 ? 2 : 0) << ch;
-    EXPECT_EQ(level(40, 40, 41, 5), 0);
-    // Types beyond the tables, negative types: no emission, no crash.
-    const int d = kt::place(-4, 60, 60, 60);
-    const int f = kt::place(1000, 62, 60, 60);
-    genome({{1000, 1}});
-    kt::passes(1);
-    EXPECT_EQ(level(d, 0), 0);
-    EXPECT_EQ(silenced_channels(1000), 2u);
-    EXPECT_EQ(level(f, 1), 0);
-}
-
-TEST_F(WorldTest, LevelsStayWhereACellLeft) {
-    const int a = kt::place(2, 70, 70, 70);
-    kt::passes(1);
-    world[70][70][70] = 0;
-    Cells[a].x = 71;
-    world[71][70][70] = 2;
-    kt::passes(1);
-    EXPECT_EQ(level(70, 70, 70, 2), 60);  // nothing recomputes an empty site
-    EXPECT_EQ(level(71, 70, 70, 2), 60);
+// A chain whose table order runs against the relay: each settling pass carries
+// the organiser's level one site further, so only a run to the fixed point
+// (here 101 passes, past 7 and past 62) reaches the far end.
+TEST_F(Signal, SettlingRunsToTheFixedPointHoweverManyPassesItTakes) {
+    constexpr int kChain = 100;
+    for (int z = 1; z <= kChain; ++z) kt::place(1, 10, 10, z);
+    kt::place(17, 10, 10, kChain + 1);
+    EXPECT_EQ(settle_signal(kSettlingPasses), kChain + 1);
+    EXPECT_EQ(level(10, 10, 1, 17), 140 - kChain);
+    EXPECT_EQ(settle_signal(kSettlingPasses), 0);  // at the fixed point nothing changes
 }

@@ -2,9 +2,10 @@
 server (Xvfb, Mesa's software OpenGL), driven with real key presses (xdotool),
 checked by the files it writes, its window's properties and the pixels it draws.
 
-A test file imports this module, defines unittest cases on ProgramTest, and
-ends with harness.main(), which takes --binary PATH --xprobe PATH and starts
-one Xvfb for the whole file.
+A test file imports this module, defines unittest cases on ProgramTest (a
+program start per test) or SessionTest (one program run per class, its steps
+in the order of their names), and ends with harness.main(), which takes
+--binary PATH --xprobe PATH and starts one Xvfb for the whole file.
 """
 import argparse
 import glob
@@ -113,6 +114,13 @@ class Session:
             run("xdotool", "key", name)
             time.sleep(0.25)  # longer than the poll's own pause after a key
 
+    def hold(self, name, seconds=0.5):
+        """Holds a key down for a while, as a user flying the camera does."""
+        run("xdotool", "keydown", name)
+        time.sleep(seconds)
+        run("xdotool", "keyup", name)
+        time.sleep(0.25)
+
     def shot(self):
         for attempt in range(50):
             r = subprocess.run(["import", "-window", str(self.window), "-depth", "8", "ppm:-"],
@@ -168,6 +176,23 @@ class ProgramTest(unittest.TestCase):
     def setUp(self):
         self.s = Session(self.files)
         self.addCleanup(self.s.finish)
+
+
+class SessionTest(unittest.TestCase):
+    """One run of the program for the whole class: its test steps act on the
+    same window, in the order of their names (test_01_..., test_02_...)."""
+    files = None
+    before_start = ()  # commands run on the display before the program starts
+
+    @classmethod
+    def setUpClass(cls):
+        for command in cls.before_start:
+            run(*command)
+        cls.s = Session(cls.files)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.s.finish()
 
 
 def main(module="__main__"):
