@@ -28,8 +28,9 @@ class FrameRecorder {
     bool stop();
     // A recording runs.
     bool active() const { return active_; }
-    // The size of its frames.
+    // The width of its frames.
     int width() const { return width_; }
+    // The height of its frames.
     int height() const { return height_; }
     // Frames recorded so far.
     long frames() const { return frames_; }

@@ -206,13 +206,14 @@ void record_frame(int width, int height) {
 void draw_recording_mark(int width, int height) {
     if (!g_recorder.active() || width <= 0 || height <= 0) return;
     begin_screen(width, height);
-    static char line[128];
-    std::snprintf(line, sizeof line, "Recording %s: %ld frames", g_recorder.target(),
-                  g_recorder.frames());
+    static char line[64];
+    std::snprintf(line, sizeof line, "   Recording: %ld frames", g_recorder.frames());
     const char* lines[1] = {line};
-    screen::text_panel(width / 2.0f, 6, lines, 1, false);
+    // At the bottom, between the overlay's plot and the colour bar.
+    const float x = std::max(450.0f, width / 2.0f - 100), y = height - 6.0f - kLine - 8;
+    screen::text_panel(x, y, lines, 1, false);
     glColor3ub(230, 0, 0);  // a red dot in front
-    screen::rect(width / 2.0f - 16, 10, width / 2.0f - 6, 20);
+    screen::rect(x + 8, y + 7, x + 18, y + 17);
     end_screen();
 }
 

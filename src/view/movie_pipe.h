@@ -14,8 +14,11 @@ bool ffmpeg_on_path();
 // One ffmpeg process writing one movie file.
 class MoviePipe {
    public:
+    // No movie yet.
     MoviePipe() = default;
+    // One process, one owner.
     MoviePipe(const MoviePipe&) = delete;
+    // One process, one owner.
     MoviePipe& operator=(const MoviePipe&) = delete;
     // Closes the movie if it is still open.
     ~MoviePipe();
