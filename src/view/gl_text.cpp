@@ -67,4 +67,20 @@ void text_panel(float x, float y, const char* const* lines, int n, bool right) {
     for (int k = 0; k < n; ++k) text(x + 6, y + 6 + k * kLine, lines[k], 235, 235, 235);
 }
 
+void begin_screen(int width, int height) {
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width, height, 0, -1, 1);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_POINT_SMOOTH);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+void end_screen() {
+    glPopMatrix();
+    glPopAttrib();
+}
+
 }  // namespace screen

@@ -22,4 +22,12 @@ float text_width(const char* s);
 // A panel sized to its lines, at (x, y), or right-aligned to x when `right`.
 void text_panel(float x, float y, const char* const* lines, int n, bool right);
 
+// Saves the whole GL state and the matrix, then sets up screen space over
+// everything: window pixels, y down, no depth test, blending on. The frame
+// pass relies on the matrices and the depth test as it left them, and the
+// next frame's cells may inherit the current colour, so all of it comes back.
+void begin_screen(int width, int height);
+// Restores what begin_screen saved.
+void end_screen();
+
 }  // namespace screen

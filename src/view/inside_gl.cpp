@@ -14,6 +14,8 @@
 #include "view/gl_view.h"
 #include "view/overlay.h"
 
+using screen::begin_screen;
+using screen::end_screen;
 using screen::kLine;
 
 namespace {
@@ -27,23 +29,6 @@ const char* clamp_name(int clamp) {
         case 2: return "pushed";
     }
     return "?";
-}
-
-// Screen space in pixels, y down, over everything; the caller pops it all.
-void begin_screen(int width, int height) {
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, width, height, 0, -1, 1);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_POINT_SMOOTH);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-}
-
-void end_screen() {
-    glPopMatrix();
-    glPopAttrib();
 }
 
 // The colour map from the range's low end (left) to its high end, with the

@@ -21,6 +21,8 @@ long frame_number = 0;
 
 namespace {
 
+using screen::begin_screen;
+using screen::end_screen;
 using screen::kLine;
 using screen::panel;
 using screen::rect;
@@ -137,25 +139,14 @@ void draw_plot(int height, int top_types[], int shown) {
 }
 
 void draw_overlay(int width, int height) {
-    // Screen space on top of everything, with the whole GL state saved: the
-    // next frame's cells may inherit the current colour, and the frame pass
-    // relies on the matrices and the depth test as it left them.
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, width, height, 0, -1, 1);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_POINT_SMOOTH);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    begin_screen(width, height);
     glLineWidth(1.5f);
     int top_types[kTopTypes];
     const int shown = g_census.top(kTopTypes, top_types);
     draw_status(top_types, shown);
     draw_keys(width);
     draw_plot(height, top_types, shown);
-    glPopMatrix();
-    glPopAttrib();
+    end_screen();
 }
 
 }  // namespace
@@ -171,17 +162,9 @@ void overlay_frame(int width, int height) {
 }
 
 void draw_corner_text(int width, int height, const char* line) {
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, width, height, 0, -1, 1);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_POINT_SMOOTH);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    begin_screen(width, height);
     text_panel(6, 6, &line, 1, false);
-    glPopMatrix();
-    glPopAttrib();
+    end_screen();
 }
 
 bool save_screenshot(int width, int height) {
