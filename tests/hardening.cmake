@@ -22,11 +22,17 @@ if(KELVARO_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     message(FATAL_ERROR "KELVARO_FUZZ needs clang: -DCMAKE_CXX_COMPILER=clang++")
   endif()
-  if(NOT KELVARO_SANITIZE STREQUAL "")
-    message(FATAL_ERROR "KELVARO_FUZZ brings its own sanitizers: leave KELVARO_SANITIZE empty")
+  # In an AddressSanitizer build (scripts/test's) the sanitizers are on
+  # everywhere already and the unit tests share the build; alone, the fuzz
+  # targets bring their own.
+  if(KELVARO_SANITIZE STREQUAL "address")
+    set(kelvaro_fuzz_flags "")
+  elseif(KELVARO_SANITIZE STREQUAL "")
+    set(kelvaro_fuzz_flags -fsanitize=address,undefined -fno-sanitize-recover=undefined
+                           -fno-omit-frame-pointer -g)
+  else()
+    message(FATAL_ERROR "KELVARO_FUZZ goes with KELVARO_SANITIZE=address or none")
   endif()
-  set(kelvaro_fuzz_flags -fsanitize=address,undefined -fno-sanitize-recover=undefined
-                         -fno-omit-frame-pointer -g)
   # The core carries the coverage counters too, so that the fuzzer is guided by
   # the loaders' branches; everything that links it gets the sanitizer runtimes.
   foreach(layer kelvaro_sim kelvaro_app kelvaro_view)

@@ -7,9 +7,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reset_to_program_start();
     const CellLoadReport r = load_cell_list_from(kt::input_as_file(data, size), kLoadShift);
     if (!r.opened || r.loaded != Cells_count) __builtin_trap();
-    kt::check_colony();
-    for (int i = 0; i < Cells_count; ++i)
-        if (Cells[i].type < 0 || Cells[i].type >= kTypes) __builtin_trap();
+    kt::check_colony();  // records of any type load; only the site decides
 
     const int loaded = Cells_count;
     kt::run_frames(2, false);  // no genes: the colony only doubles, at most
