@@ -36,6 +36,7 @@ void mixed_ball() {
         put_to_world(&Cells[i]);
     }
     genome({{1, 2}, {3, 17}, {11, 11}, {150, 5}, {5, 25}, {8, -1}, {17, 0}});
+    Signal_strength[0] = 30;  // type 0 emits on channel 0 too
     Signal_strength[5] = -20;
     Signal_strength[19] = 250;
 }
