@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "app/cell_list.h"
 #include "app/files.h"
@@ -37,6 +38,18 @@ inline int place(int type, int x, int y, int z) {
     put_to_world(&Cells[n]);
     publish_cells_count(n + 1);
     return n;
+}
+
+// Gene k: enhancers, exon, silencer and MPF; the genome grows to hold it.
+inline void gene(int k, const std::vector<int>& en, int exon, int silencer = 0, int mpf = 0) {
+    TDNA& g = DNA[k];
+    g.Enhancer_count = 0;
+    for (int e : en) g.Enhancer[g.Enhancer_count++] = e;
+    g.Exon[0] = exon;
+    g.Silencer[0] = silencer;
+    g.MPF = mpf;
+    DNA_Count = std::max(DNA_Count, k + 1);
+    genome_changed();
 }
 
 // `n` passes of update_cell_signal in table order.

@@ -68,11 +68,3 @@ TEST_F(Division, DivideAllDividesEachCellOnceWithOneDrawEach) {
     rng_skip(10);
     EXPECT_EQ(rng_state(), after);
 }
-
-TEST_F(Division, AFullTableAddsNothingAndMarksNothing) {
-    const int c = kt::place(3, 20, 40, 40);
-    publish_cells_count(kMaxCells);
-    divide_in_order(c, 0);
-    EXPECT_EQ(std::tuple(Cells_count, world[20][40][39], Cells[c].clamps),
-              std::tuple(kMaxCells, 0, 0));
-}

@@ -21,10 +21,7 @@ TEST_F(FramePass, RequestsAreServedSaveThenDivideThenReload) {
 
 TEST_F(FramePass, CellsBornDuringThePassTakeTheirStepInIt) {
     k_v = k_g = 1;
-    DNA[0].Enhancer[0] = DNA[0].Enhancer[1] = 2;
-    DNA[0].Enhancer_count = 2;
-    DNA[0].MPF = DNA_Count = 1;
-    genome_changed();
+    kt::gene(0, {2, 2}, 0, 0, 1);
     kt::place(2, 100, 100, 100);
     kt::passes(1);
     Cells[1].clamps = -1;  // not yet a cell: the daughter's step must fill it in

@@ -1,20 +1,10 @@
 // Gene expression: type switching, division genes and their random draws.
 #include "support.h"
 
+using kt::gene;
 using GeneExpression = kt::WorldTest;
 
 namespace {
-
-// Gene k: enhancers, exon, MPF.
-void gene(int k, std::vector<int> en, int exon, int mpf = 0) {
-    TDNA& g = DNA[k];
-    g.Enhancer_count = 0;
-    for (int e : en) g.Enhancer[g.Enhancer_count++] = e;
-    g.Exon[0] = exon;
-    g.MPF = mpf;
-    DNA_Count = std::max(DNA_Count, k + 1);
-    genome_changed();
-}
 
 // A cell of `type` at (100, 100, 100) with levels on channels 2, 3 and 6.
 int cell(int type, int l2, int l3, int l6 = 0) {
@@ -71,7 +61,7 @@ TEST_F(GeneExpression, DivisionGenesDivideAboutOneCallInTenWhereTheirEnhancersAg
     for (const auto& k : cases) {
         kt::reset_world();
         k_v = 1;
-        gene(0, k.en, 0, 1);
+        gene(0, k.en, 0, 0, 1);
         const int c = cell(7, k.l2, k.l3, k.l6);
         int divisions = 0;
         for (int f = 0; f < 2000; ++f) {
@@ -87,7 +77,7 @@ TEST_F(GeneExpression, DivisionGenesDivideAboutOneCallInTenWhereTheirEnhancersAg
     }
     // With division off a division gene is a plain switch.
     kt::reset_world();
-    gene(0, {2, 3}, 4, 1);
+    gene(0, {2, 3}, 4, 0, 1);
     const int c = cell(1, 2, 3);
     for (int f = 0; f < 30; ++f) express_genes(c);
     EXPECT_EQ(std::pair(Cells_count, Cells[c].type), std::pair(1, 4));
@@ -100,6 +90,6 @@ TEST_F(GeneExpression, OneDrawPerGenePerCallWhateverTheGenesDo) {
     for (int c : {a, b, a}) EXPECT_EQ(draws_of(c), 12u);
     EXPECT_EQ(Cells[a].type, 4);
     k_v = 1;  // with division on, a failed division attempt adds nothing either
-    gene(12, {2, 11}, 0, 1);
+    gene(12, {2, 11}, 0, 0, 1);
     EXPECT_EQ(draws_of(b), 13u);
 }

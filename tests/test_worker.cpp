@@ -27,10 +27,7 @@ TEST_F(Worker, ReadersNeverSeeAHalfDoneLevel) {
     // Muted cells next to two strong emitters: while the worker runs, a muted
     // level must read 0 and an emitter's own level its strength at every
     // instant, never the relayed value on its way to the final one.
-    DNA[0].Exon[0] = 4;
-    DNA[0].Silencer[0] = 17;
-    DNA_Count = 1;
-    genome_changed();
+    kt::gene(0, {}, 4, 17);
     kt::place(17, 60, 60, 60);
     std::vector<int> muted;
     for (int x = 50; x < 70; ++x)
