@@ -1,14 +1,14 @@
-// Runs kelvaro-batch in-process, or in a forked child under a fault, with its
-// standard error captured: shared by the batch and the hardening tests.
+// Runs kelvaro-batch in-process with its standard error captured: shared by
+// the batch, checkpoint and hardening tests.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "batch.h"
-#include "fault.h"
 
 namespace kt {
 
@@ -17,8 +17,16 @@ struct Outcome {
     std::string err;
 };
 
+using Args = std::vector<std::string>;
+
+// The arguments of `a` followed by those of `b`.
+inline Args operator+(Args a, const Args& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 // Standard output (--help) is thrown away.
-inline Outcome batch(std::vector<std::string> args) {
+inline Outcome batch(Args args) {
     args.insert(args.begin(), "kelvaro-batch");
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
@@ -35,13 +43,10 @@ inline Outcome batch(std::vector<std::string> args) {
     return r;
 }
 
-// The same in a child under `fault`. Status kNoFaultHere: no fault here.
-inline Outcome batch_in_child(const Fault& fault, const std::vector<std::string>& args) {
-    const auto [status, err] = text_in_child(fault, [&] {
-        const Outcome r = batch(args);
-        return std::pair(r.status, r.err);
-    });
-    return {status, err};
+// A refusal's message: one line that names the program and holds `names`.
+inline bool one_line_naming(const std::string& err, const std::string& names) {
+    return err.starts_with("kelvaro-batch: ") && err.find(names) != err.npos &&
+           std::count(err.begin(), err.end(), '\n') == 1;
 }
 
 }  // namespace kt

@@ -12,8 +12,10 @@
 
 #include "batch_run.h"
 
+using kt::Args;
 using kt::batch;
 using kt::Outcome;
+using kt::operator+;
 
 namespace {
 
@@ -22,16 +24,11 @@ class CheckpointBatch : public kt::FileTest {};
 const std::string kGenome = KELVARO_BATCH_DATA "/genome.vdna";
 const std::string kColony = KELVARO_BATCH_DATA "/colony.txt";
 
-std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // Division, gravity (pushed cells walk) and the test colony's division genes.
-const std::vector<std::string> kGrow = {"--genome",  kGenome,  "--cells", kColony,  "--division",
-                                        "--gravity", "--seed", "9",       "--quiet"};
+const Args kGrow = {"--genome",  kGenome,  "--cells", kColony,  "--division",
+                    "--gravity", "--seed", "9",       "--quiet"};
 
-void run_ok(const std::vector<std::string>& args) {
+void run_ok(const Args& args) {
     const Outcome r = batch(args);
     ASSERT_EQ(r.status, kExitOk) << r.err;
 }
@@ -65,13 +62,11 @@ bool has_row(const std::string& csv, int frame) {
 }  // namespace
 
 TEST_F(CheckpointBatch, ARunSplitByACheckpointWritesWhatTheWholeRunWrites) {
-    run_ok(kGrow + std::vector<std::string>{"--frames", "20", "--divide-all-at", "4,15", "--out",
-                                            "w.txt", "--stats", "w.csv", "--snapshot-every", "5",
-                                            "--snapshot-dir", "w", "--checkpoint-every", "10",
-                                            "--checkpoint-dir", "wc"});
-    run_ok(kGrow + std::vector<std::string>{"--frames", "10", "--divide-all-at", "4", "--stats",
-                                            "a.csv", "--snapshot-every", "5", "--snapshot-dir", "s",
-                                            "--checkpoint", "a.ckpt"});
+    run_ok(kGrow + Args{"--frames", "20", "--divide-all-at", "4,15", "--out", "w.txt", "--stats",
+                        "w.csv", "--snapshot-every", "5", "--snapshot-dir", "w",
+                        "--checkpoint-every", "10", "--checkpoint-dir", "wc"});
+    run_ok(kGrow + Args{"--frames", "10", "--divide-all-at", "4", "--stats", "a.csv",
+                        "--snapshot-every", "5", "--snapshot-dir", "s", "--checkpoint", "a.ckpt"});
     run_ok({"--resume", "a.ckpt", "--frames", "10", "--divide-all-at", "15", "--out", "b.txt",
             "--stats", "b.csv", "--snapshot-every", "5", "--snapshot-dir", "s", "--checkpoint",
             "b.ckpt", "--quiet"});
@@ -96,11 +91,11 @@ TEST_F(CheckpointBatch, ARunSplitByACheckpointWritesWhatTheWholeRunWrites) {
 TEST_F(CheckpointBatch, SwitchesComeFromTheCheckpointUnlessTheCommandLineSetsThem) {
     run_ok({"--frames", "2", "--division", "--checkpoint", "a.ckpt", "--quiet"});
     const struct {
-        std::vector<std::string> more;
+        Args more;
         int division, gravity;
     } cases[] = {{{}, 1, 0}, {{"--no-division", "--gravity"}, 0, 1}, {{"--gravity"}, 1, 1}};
     for (const auto& c : cases) {
-        run_ok(std::vector<std::string>{"--resume", "a.ckpt", "--frames", "1", "--quiet"} + c.more);
+        run_ok(Args{"--resume", "a.ckpt", "--frames", "1", "--quiet"} + c.more);
         EXPECT_EQ(std::pair(int(k_v), int(k_g)), std::pair(c.division, c.gravity));
     }
     // A checkpoint of the window program resumes too; its view is ignored.
@@ -117,7 +112,7 @@ TEST_F(CheckpointBatch, BadCheckpointsAndCombinationsExitTwoWithOneLineAndWriteN
     bad[bad.size() / 2] ^= 1;
     kt::write_file("bad.ckpt", bad);
     const struct {
-        std::vector<std::string> args;
+        Args args;
         const char* names;
     } cases[] = {
         {{"--resume", "absent.ckpt"}, "cannot resume from 'absent.ckpt'"},
@@ -129,12 +124,9 @@ TEST_F(CheckpointBatch, BadCheckpointsAndCombinationsExitTwoWithOneLineAndWriteN
         {{"--checkpoint-every", "5"}, "needs --checkpoint-dir"},
     };
     for (const auto& c : cases) {
-        const Outcome r = batch(c.args + std::vector<std::string>{"--out", "o.txt", "--checkpoint",
-                                                                  "c.ckpt", "--quiet"});
+        const Outcome r = batch(c.args + Args{"--out", "o.txt", "--checkpoint", "c.ckpt"});
         EXPECT_EQ(r.status, kExitUsage) << c.names;
-        EXPECT_TRUE(r.err.starts_with("kelvaro-batch: ") && r.err.find(c.names) != r.err.npos &&
-                    std::count(r.err.begin(), r.err.end(), '\n') == 1)
-            << r.err;
+        EXPECT_TRUE(kt::one_line_naming(r.err, c.names)) << r.err;
     }
     EXPECT_FALSE(std::filesystem::exists("o.txt") || std::filesystem::exists("c.ckpt"));
 }
@@ -143,8 +135,8 @@ namespace {
 
 // The real program in a child, stopped by `signals` SIGTERMs once its first
 // frame is done; returns its exit status and standard error.
-Outcome stopped_run(const std::vector<std::string>& args, int signals) {
-    std::vector<std::string> all = std::vector<std::string>{KELVARO_BATCH_BINARY} + args;
+Outcome stopped_run(const Args& args, int signals) {
+    Args all = Args{KELVARO_BATCH_BINARY} + args;
     std::vector<char*> argv;
     for (std::string& a : all) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -175,9 +167,8 @@ Outcome stopped_run(const std::vector<std::string>& args, int signals) {
 }  // namespace
 
 TEST_F(CheckpointBatch, SigtermFinishesTheFrameWritesTheOutputsAndTheRunResumes) {
-    const std::vector<std::string> outputs = {"--frames", "100000",       "--progress",
-                                              "--stats",  "t.csv",        "--out",
-                                              "t.txt",    "--checkpoint", "t.ckpt"};
+    const Args outputs = {"--frames", "100000", "--progress",   "--stats", "t.csv",
+                          "--out",    "t.txt",  "--checkpoint", "t.ckpt"};
     Outcome r = stopped_run(kGrow + outputs, 1);
     ASSERT_EQ(r.status, kExitSignalBase + SIGTERM) << r.err;
     const std::size_t at = r.err.find("stopped by signal 15 after frame ");
@@ -187,8 +178,7 @@ TEST_F(CheckpointBatch, SigtermFinishesTheFrameWritesTheOutputsAndTheRunResumes)
     EXPECT_EQ(stats_of("t.csv").size(), std::size_t(frame) + 1);
 
     run_ok({"--resume", "t.ckpt", "--frames", "5", "--out", "r.txt", "--quiet"});
-    run_ok(kGrow +
-           std::vector<std::string>{"--frames", std::to_string(frame + 5), "--out", "u.txt"});
+    run_ok(kGrow + Args{"--frames", std::to_string(frame + 5), "--out", "u.txt"});
     EXPECT_TRUE(same_files("r.txt", "u.txt"));
 
     // A second signal stops at once: no temporary file is left, nothing half written.

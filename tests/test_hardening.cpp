@@ -3,7 +3,9 @@
 #include <functional>
 #include <random>
 
+#include "app/checkpoint.h"
 #include "batch_run.h"
+#include "fault.h"
 #include "support.h"
 #include "view/png_file.h"
 
@@ -88,6 +90,7 @@ TEST_F(Hardening, WriteFaultsTimesWritersKeepThePreviousFile) {
     const std::function<bool()> writers[] = {
         [] { return !save_cell_list_to("w/out"); },
         [] { return !save_genome_dump_to("w/out"); },
+        [] { return !save_checkpoint("w/out", 3, CheckpointView{}); },
         [&] { return !write_png("w/out", 100, 100, noise.data()); },
         [&] { return batch("--out"); },
         [&] { return batch("--stats"); },
@@ -96,7 +99,7 @@ TEST_F(Hardening, WriteFaultsTimesWritersKeepThePreviousFile) {
     const kt::Fault faults[] = {{.unprivileged = true}, {.file_size = 512}, {}};
     kt::set_mode(".", 0755);
     for (int f = 0; f < 3; ++f)
-        for (int w = 0; w < 5; ++w) {
+        for (int w = 0; w < 6; ++w) {
             std::filesystem::remove_all("w");
             std::filesystem::create_directory("w");
             if (f == 2)
