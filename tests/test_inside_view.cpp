@@ -108,13 +108,6 @@ TEST_F(HeatMap, ColoursDrawnCellsByLevelOverTheirRangeOnly) {
     }
     heat_channel = 4;  // a new channel: a fresh range, not the old one's
     EXPECT_EQ(drawn_now().rgb(0), heat_ramp(255));
-    // Off again: the type colours and the signal overlay come back as they were.
-    heat_channel = -1;
-    show_len = 10;
-    world_signal[10][10][10][2] = 10;
-    const Points p = drawn_now();  // type 19 keeps the colour before it
-    EXPECT_EQ(std::tuple(p.rgb(0), p.rgb(1), p.rgb(2)),
-              std::tuple(Rgb{1, 2, 3}, Rgb{255, 120, 0}, Rgb{255, 120, 0}));
 }
 
 TEST(SliceSlab, InSlabAcrossEachAxisCyclesMovesAndResizesWithinTheLattice) {
@@ -166,7 +159,6 @@ TEST(FramingCamera, EveryCornerOfTheBoxIsInViewAndTheBoxFillsIt) {
         const Tcamera cam = framing_camera(box, aspect);
         EXPECT_EQ(std::pair(cam.Xrot, cam.Zrot), std::pair(kFramingPitch, kFramingHeading));
         const CameraAxes ax = camera_axes(cam);
-        EXPECT_TRUE(ax.forward.x > 0.5 && ax.forward.z < -0.5);  // along +x, down from above
         double widest = 0;  // the largest share of the view a corner reaches
         for (int k = 0; k < 8; ++k) {
             const Vec3 v = {(k & 1 ? box.hi[0] + 0.5 : box.lo[0] - 0.5) - cam.x,
