@@ -27,10 +27,5 @@ inline void hold(Key k, bool down = true) {
 inline void press(Key k, bool shift = false) {
     state().presses.push_back({k, shift});
 }
-inline int paused_ms() {
-    int total = 0;
-    for (int p : state().pauses) total += p;
-    return total;
-}
 
 }  // namespace fake

@@ -13,8 +13,7 @@ struct Recorder {
     std::string log;
     void add(char kind, double a, double b, double c) {
         char s[80];
-        std::snprintf(s, sizeof s, "%c%g,%g,%g ", kind, a, b, c);
-        log += s;
+        log += std::string(s, std::snprintf(s, sizeof s, "%c%g,%g,%g ", kind, a, b, c));
     }
     void begin() { log += "b "; }
     void end() { log += "e"; }

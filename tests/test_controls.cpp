@@ -34,54 +34,36 @@ class Controls : public kt::WorldTest {
 
 }  // namespace
 
-TEST_F(Controls, ForwardAndSideSteps) {
-    struct Case {
-        float y0, z0, pitch;
-        std::vector<Key> keys;
-        float x, y, z;
-        int w_s;
+TEST_F(Controls, ForwardSideStepsAndMouseLookAfterTheMove) {
+    // Start height, pitch, keys held; then where the camera is and W_S.
+    const std::tuple<float, float, std::vector<Key>, Vec3, int> cases[] = {
+        {0, 45, {Key::W, Key::D}, {0.4, 0, 0}, 0},            // D wins: a pure step right
+        {0, 45, {Key::W, Key::A}, {-0.4, 0, 0}, 0},           // A wins: a pure step left
+        {0, 45, {Key::A, Key::D}, {0, 0.4, 0}, 0},            // the turns cancel: forward, level
+        {0, 45, {Key::W, Key::S}, {0, -0.4, 0.28284273}, 1},  // S wins: back, and up
+        {10, 0, {Key::W}, {0, 0.4, 9.6}, 1},                  // looking straight down
+        {10, 180, {Key::S}, {0, -0.4, 9.6}, 1},               // S looking straight up: back, down
     };
-    const Case cases[] = {
-        // The single-precision step: 0.3f + 0.4f in double rounds up (a double 0.4 gives 0.7f).
-        {0.3f, 0, 90, {Key::W}, 0, 0.70000005f, 0, 1},
-        {0, 0, 45, {Key::W, Key::D}, 0.4f, 0, 0, 0},             // D wins: a pure step right
-        {0, 0, 45, {Key::W, Key::A}, -0.4f, 0, 0, 0},            // A wins: a pure step left
-        {0, 0, 45, {Key::A, Key::D}, 0, 0.4f, 0, 0},             // the turns cancel: forward, level
-        {0, 0, 45, {Key::W, Key::S}, 0, -0.4f, 0.28284273f, 1},  // S wins: back, and up
-        {0, 10, 0, {Key::W}, 0, 0.4f, 9.6f, 1},     // looking straight down: forward and down
-        {0, 10, 180, {Key::S}, 0, -0.4f, 9.6f, 1},  // S looking straight up: back and down
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(&c - cases);  // the row
-        camera = {0, c.y0, c.z0, c.pitch, 0};
+    for (const auto& [z0, pitch, keys, at, w_s] : cases) {
+        SCOPED_TRACE(z0 + pitch);
+        camera = {0, 0, z0, pitch, 0};
         W_S = 0;
-        poll_with(c.keys);
-        expect_camera(c.x, c.y, c.z);
-        EXPECT_EQ(W_S, c.w_s);
+        poll_with(keys);
+        expect_camera(float(at.x), float(at.y), float(at.z));
+        EXPECT_EQ(W_S, w_s);
     }
-}
-
-TEST_F(Controls, MouseLookTurnsOneDegreePerFivePixelsAfterTheMove) {
+    // The single-precision step: 0.3f + 0.4f in double rounds up (a double 0.4 gives 0.7f).
+    // Right lowers the heading (wrapped once), up raises the pitch, after the move.
+    camera = {0, 0.3f, 0, 90, 0};
     fake::state().cursor_x = 410;
     fake::state().cursor_y = 290;
     poll_with({Key::W});
-    // Right lowers the heading (wrapped once), up raises the pitch.
-    EXPECT_EQ(std::pair(camera.Xrot, camera.Zrot), std::pair(92.f, 358.f));
-    expect_camera(0, 0.4f, 0);  // moved by the heading and pitch before the turn
-    EXPECT_EQ(std::pair(fake::state().cursor_x, fake::state().cursor_y), std::pair(400.0, 300.0));
-    // At the anchor a poll turns nothing but brings the start heading into range.
-    camera.Zrot = -90;
+    expect_camera(0, 0.70000005f, 0);
+    EXPECT_EQ(std::tuple(camera.Xrot, camera.Zrot, fake::state().cursor_x, fake::state().cursor_y),
+              std::tuple(92.f, 358.f, 400.0, 300.0));
+    camera.Zrot = -90;  // at the anchor nothing turns, but the heading comes into range
     poll_controls();
     EXPECT_EQ(camera.Zrot, 270);
-}
-
-TEST_F(Controls, InTheBackgroundNothingIsReadOrMoved) {
-    fake::state().focused = false;
-    fake::state().cursor_x = 0;
-    poll_with({Key::W, Key::G, Key::Space});
-    EXPECT_EQ(std::tuple(camera.y, camera.Zrot, k_g, kSpace, fake::state().cursor_sets.size(),
-                         fake::state().pauses.size()),
-              std::tuple(0.f, 0.f, 0, 0, 0u, 0u));
 }
 
 TEST_F(Controls, KeysAndTheirPauses) {
@@ -109,7 +91,7 @@ TEST_F(Controls, KeysAndTheirPauses) {
     EXPECT_EQ(show_len, -2);  // nor a lower one
 }
 
-TEST_F(Controls, EscapeFreesTheCursorAndMouseLookRestartsWithoutAJump) {
+TEST_F(Controls, EscapeFreesTheCursorMouseLookRestartsWithoutAJumpAndIdlesInTheBackground) {
     toggle_mouse_look();
     EXPECT_EQ(std::pair(int(showmouse), fake::state().captured), std::pair(1, false));
     fake::state().cursor_x = 10;  // a free cursor neither turns the camera nor is moved
@@ -120,10 +102,6 @@ TEST_F(Controls, EscapeFreesTheCursorAndMouseLookRestartsWithoutAJump) {
     EXPECT_EQ(std::tuple(int(showmouse), fake::state().captured, fake::state().cursor_x,
                          fake::state().pauses),
               std::tuple(0, true, 400.0, std::vector<int>{100, 100}));
-    // Whatever the cursor reports next, the first poll only re-anchors it.
-    fake::state().cursor_x = 30;
-    poll_controls();
-    EXPECT_EQ(camera.Zrot, 0);
     // The focus regained with the cursor anywhere: the first poll turns nothing, then it turns.
     focus_changed(true);
     fake::state().cursor_x = 900;
@@ -134,29 +112,38 @@ TEST_F(Controls, EscapeFreesTheCursorAndMouseLookRestartsWithoutAJump) {
     fake::state().cursor_x = 405;
     poll_controls();
     EXPECT_EQ(camera.Zrot, 359);
+    // In the background nothing is read, moved or paused for.
+    fake::reset();
+    fake::state().focused = false;
+    fake::state().cursor_x = 0;
+    poll_with({Key::W, Key::G, Key::Space});
+    EXPECT_EQ(std::tuple(camera.y, camera.Zrot, k_g, kSpace, fake::state().cursor_sets.size(),
+                         fake::state().pauses.size()),
+              std::tuple(0.f, 359.f, 0, 0, 0u, 0u));
 }
 
 // F5 and F9 are requests with the requests' pause; served, they keep and bring
 // back the view with the colony, and a damaged file changes nothing and says why.
 TEST_F(Controls, CheckpointKeysKeepAndBringBackTheView) {
     kt::ScratchFolder dir;
-    poll_with({Key::F5});
-    EXPECT_EQ(fake::state().pauses, std::vector<int>{100});
     long frame = 42;
-    serve_checkpoint_requests(frame);
+    const auto serve = [&frame](Key k) {
+        poll_with({k});
+        serve_checkpoint_requests(frame);
+    };
+    serve(Key::F5);
+    EXPECT_EQ(fake::state().pauses, std::vector<int>{100});
     EXPECT_STREQ(checkpoint_status(), "F5: saved kelvaro.ckpt at frame 42");
     k_l = show_map = 0;
     show_len = 9;
     camera = {5, 6, 7, 8, 9};
     frame = 50;
-    poll_with({Key::F9});
-    serve_checkpoint_requests(frame);
+    serve(Key::F9);
     EXPECT_EQ(std::tuple(frame, k_l, show_map, show_len, camera.x, camera.Xrot),
               std::tuple(42L, 1, 1, 1, 0.f, 90.f));
     kt::write_file(kCheckpointFile, "KELVCKPT");
     camera.x = 5;
-    poll_with({Key::F9});
-    serve_checkpoint_requests(frame);
+    serve(Key::F9);
     EXPECT_EQ(std::pair(frame, camera.x), std::pair(42L, 5.f));
     EXPECT_STREQ(checkpoint_status(),
                  "F9: kelvaro.ckpt refused: truncated: 8 bytes, no whole header");

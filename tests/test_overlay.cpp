@@ -1,5 +1,7 @@
-// The statistics behind the overlay, and the PNG writer of F12.
+// The statistics behind the overlay, and the PNG writers of F12 and of the
+// frame recorder.
 #include "support.h"
+#include "view/frame_recorder.h"
 #include "view/overlay_stats.h"
 #include "view/png_file.h"
 
@@ -12,6 +14,25 @@
 #pragma GCC diagnostic pop
 
 using Overlay = kt::FileTest;
+using Recording = kt::FileTest;
+
+namespace {
+
+// The PNG at `path` holds `w` x `h` pixels, those of `bottom_up` with the rows flipped.
+void expect_png(const char* path, int w, int h, const std::uint8_t* bottom_up) {
+    int pw = 0, ph = 0, n = 0;
+    stbi_uc* img = stbi_load(path, &pw, &ph, &n, 3);
+    ASSERT_NE(img, nullptr) << path;
+    EXPECT_EQ(std::pair(pw, ph), std::pair(w, h));
+    int wrong = 0;
+    for (int y = 0; y < h; ++y)
+        wrong +=
+            !std::equal(img + y * w * 3, img + (y + 1) * w * 3, bottom_up + (h - 1 - y) * w * 3);
+    EXPECT_EQ(wrong, 0) << path;
+    stbi_image_free(img);
+}
+
+}  // namespace
 
 TEST_F(Overlay, CensusCountsTypesAndRanksTheMostNumerous) {
     for (int t : {3, 3, 3, 3, 3, 1, 1, 2, 2, 2, 2, 2, 150, -7})
@@ -35,13 +56,12 @@ TEST_F(Overlay, CensusCountsTypesAndRanksTheMostNumerous) {
 TEST_F(Overlay, RateMeterMeasuresOverASlidingWindow) {
     RateMeter r(1.0);
     EXPECT_EQ(r.rate(), 0);
-    // 60 frames a second for 3 seconds, then 10 a second.
+    // 60 frames a second for 3 seconds, then 10 a second, then none.
     double t = 0, frames = 0;
     for (int k = 0; k < 180; ++k) r.add(t += 1.0 / 60, ++frames);
     EXPECT_NEAR(r.rate(), 60, 1);
     for (int k = 0; k < 20; ++k) r.add(t += 0.1, ++frames);
     EXPECT_NEAR(r.rate(), 10, 0.6);  // the old, fast samples have left the window
-    // A total that stops growing gives a rate of 0 once the window has passed.
     for (int k = 0; k < 20; ++k) r.add(t += 0.1, frames);
     EXPECT_EQ(r.rate(), 0);
 }
@@ -63,18 +83,23 @@ TEST_F(Overlay, HistoryKeepsTheLastFramesNewestFirst) {
 }
 
 TEST_F(Overlay, PngHoldsThePixelsTopRowFirst) {
-    // 3 x 2 pixels given bottom-up, as GL reads them.
-    const std::uint8_t bottom_up[] = {
-        10,  20, 30, 40, 50,  60, 70, 80, 90,   // bottom row
-        255, 0,  0,  0,  255, 0,  0,  0,  255,  // top row
-    };
+    const std::uint8_t bottom_up[] = {10,  20, 30, 40, 50,  60, 70, 80, 90,
+                                      255, 0,  0,  0,  255, 0,  0,  0,  255};
     ASSERT_TRUE(write_png("shot.png", 3, 2, bottom_up));
-    int w = 0, h = 0, n = 0;
-    std::uint8_t* p = stbi_load("shot.png", &w, &h, &n, 3);
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(std::pair(w, h), std::pair(3, 2));
-    // Rows flipped: the top row first.
-    EXPECT_TRUE(std::equal(bottom_up + 9, bottom_up + 18, p) &&
-                std::equal(bottom_up, bottom_up + 9, p + 9));
-    stbi_image_free(p);
+    expect_png("shot.png", 3, 2, bottom_up);
+}
+
+TEST_F(Recording, PngsWithoutFfmpegHoldEveryFrame) {
+    FrameRecorder r;
+    ASSERT_TRUE(r.start(42, 301, 7, false));
+    EXPECT_FALSE(r.start(43, 301, 7, false));  // one at a time
+    std::uint8_t second[301 * 7 * 3];
+    for (int f = 0; f < 2; ++f) {
+        for (int k = 0; k < 301 * 7 * 3; ++k) r.pixels()[k] = second[k] = std::uint8_t(k * 7 + f);
+        ASSERT_TRUE(r.add_frame());
+    }
+    EXPECT_TRUE(r.stop());
+    EXPECT_STREQ(r.target(), "kelvaro-000042");
+    expect_png("kelvaro-000042/000001.png", 301, 7, second);
+    EXPECT_FALSE(std::filesystem::exists("kelvaro-000042/000002.png"));
 }
