@@ -25,7 +25,8 @@ inline Args operator+(Args a, const Args& b) {
     return a;
 }
 
-// Standard output (--help) is thrown away.
+// kelvaro-batch's run; its standard output (only --help writes there) goes
+// to the messages too.
 inline Outcome batch(Args args) {
     args.insert(args.begin(), "kelvaro-batch");
     std::vector<char*> argv;
@@ -34,9 +35,7 @@ inline Outcome batch(Args args) {
     char* text = nullptr;
     std::size_t len = 0;
     std::FILE* err = open_memstream(&text, &len);
-    std::FILE* out = std::fopen("/dev/null", "w");
-    const int status = batch_main(int(args.size()), argv.data(), out, err);
-    std::fclose(out);
+    const int status = batch_main(int(args.size()), argv.data(), err, err);
     std::fclose(err);
     Outcome r{status, std::string(text, len)};
     std::free(text);
