@@ -33,11 +33,6 @@ TEST_F(CellList, SavedTextIsExactlyTheFormatAndEachReloadShiftsBy40) {
     EXPECT_EQ(cells(), (Records{{1, 50, 51, 13}, {-3, 70, 71, 200}}));
     EXPECT_EQ(std::tuple(world[50][51][13], world_clamp[50][51][13], Cells[0].clamps),
               std::tuple(1, 0, 0));
-    // Four more rounds take x to 210 and 230, off the lattice.
-    for (int round = 0; round < 4; ++round, save_cell_list(), load_cell_list())
-        EXPECT_EQ(Cells_count, 2);
-    save_cell_list();
-    EXPECT_EQ(std::pair(Cells_count, kt::read_file(kCellFile)), std::pair(0, std::string()));
 }
 
 TEST_F(CellList, ALoadSettlesTheFieldToItsFixedPoint) {
@@ -49,25 +44,22 @@ TEST_F(CellList, ALoadSettlesTheFieldToItsFixedPoint) {
     for (int z = 1; z <= 100; ++z) text += "1 10 10 " + std::to_string(z) + "\n";
     load(text + "17 10 10 101\n", 0);
     EXPECT_EQ(std::pair(kt::level(10, 10, 1, 17), kt::level(10, 10, 1, 1)), std::pair(40, 3));
-    EXPECT_EQ(std::tuple(world[200][200][200], world_clamp[200][3][3], world_signal[3][200][3][4],
-                         world_gravity[50][50][1]),
-              std::tuple(0, 0, 0, 0));
+    EXPECT_EQ(world[200][200][200] | world_clamp[200][3][3] | world_signal[3][200][3][4] |
+                  world_gravity[50][50][1],
+              0);
 }
 
 TEST_F(CellList, LoadReadsIntegersInCNotationUntilSomethingElse) {
     const Records first = {{1, 41, 41, 1}},
                   three = {{1, 41, 41, 1}, {2, 42, 42, 2}, {3, 43, 43, 3}};
     const std::tuple<const char*, Records, bool> cases[] = {
-        {"7 0x0 0 01", {{7, 40, 40, 1}}, false},
         {"  \n\t7 0X0 -0 +1 \n\n", {{7, 40, 40, 1}}, false},  // any white space, signs
         {"1 010 10 10\n", {{1, 48, 50, 10}}, false},          // octal 010 is 8
         {"0x1f -0x27 0x10 0xC8", {{31, 1, 56, 200}}, false},
         {"1 01 09", {{1, 41, 40, 9}}, false},  // "09" is octal 0, then 9
         {"1 1 1 1\n2 2 2 2\n3 3 3 3", three, false},
-        {"   \n\n\t ", {}, false},
         {"1 1 1 1\n2 2 2\n", first, true},  // a short last record
         {"1 1 1 1\n2 2 x 2\n3 3 3 3\n", first, true},
-        {"1 1 1 1 # comment\n", first, true},
         {"1 0x 1 1\n", {}, true},  // "0x" without digits
     };
     for (const auto& [text, want, stopped_at_text] : cases) {
@@ -87,12 +79,9 @@ TEST_F(CellList, UntrustedRecordsAreSkippedAndCounted) {
         "0 0 0 7\n"                     // type 0 is a live cell whose site reads empty
         "2 5 5 5\n3 5 5 5\n");          // one site twice: both live, the later type in world
     EXPECT_EQ(std::pair(r.outside, r.loaded), std::pair(7, 6));
-    EXPECT_EQ(cells(), (Records{{100, 40, 40, 5},
-                                {-1, 40, 40, 6},
-                                {2, 200, 1, 200},
-                                {0, 40, 40, 7},
-                                {2, 45, 45, 5},
-                                {3, 45, 45, 5}}));
+    save_cell_list();  // the records as loaded, in the saved format pinned above
+    EXPECT_EQ(kt::read_file(kCellFile),
+              "100 40 40 5\n-1 40 40 6\n2 200 1 200\n0 40 40 7\n2 45 45 5\n3 45 45 5\n");
     EXPECT_EQ(std::tuple(world[40][40][5], world[40][40][6], world[40][40][7], world[45][45][5]),
               std::tuple(100, -1, 0, 3));
 }

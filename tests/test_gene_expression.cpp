@@ -50,19 +50,16 @@ TEST_F(GeneExpression, OnlyTypeOneSwitchesWhereTwoPresentSignalsMeet) {
 
 TEST_F(GeneExpression, DivisionGenesDivideAboutOneCallInTenWhereTheirEnhancersAgree) {
     // Enhancers of the gene; levels on 2, 3 and 6; whether it ever divides.
-    const struct {
-        std::vector<int> en;
-        int l2, l3, l6;
-        bool divides;
-    } cases[] = {{{2, 3}, 2, 3, 0, true},     {{2, 3}, 1, 1, 0, false},  // EN[0] must exceed 1
-                 {{2, 3}, 2, 4, 0, false},    {{2, 3, 6}, 4, 3, 5, true},
-                 {{2, 3, 6}, 4, 3, 6, false}, {{2, 3, 6}, 1, 1, 1, false},
-                 {{2}, 5, 0, 0, false}};  // one EN field: compared with channel 0 twice
-    for (const auto& k : cases) {
+    const std::tuple<std::vector<int>, int, int, int, bool>
+        cases[] = {{{2, 3}, 2, 3, 0, true},     {{2, 3}, 1, 1, 0, false},  // EN[0] must exceed 1
+                   {{2, 3}, 2, 4, 0, false},    {{2, 3, 6}, 4, 3, 5, true},
+                   {{2, 3, 6}, 4, 3, 6, false}, {{2, 3, 6}, 1, 1, 1, false},
+                   {{2}, 5, 0, 0, false}};  // one EN field: compared with channel 0 twice
+    for (const auto& [en, l2, l3, l6, divides] : cases) {
         kt::reset_world();
         k_v = 1;
-        gene(0, k.en, 0, 0, 1);
-        const int c = cell(7, k.l2, k.l3, k.l6);
+        gene(0, en, 0, 0, 1);
+        const int c = cell(7, l2, l3, l6);
         int divisions = 0;
         for (int f = 0; f < 2000; ++f) {
             express_genes(c);
@@ -70,26 +67,21 @@ TEST_F(GeneExpression, DivisionGenesDivideAboutOneCallInTenWhereTheirEnhancersAg
             for (int i = 1; i < Cells_count; ++i) world[Cells[i].x][Cells[i].y][Cells[i].z] = 0;
             publish_cells_count(1);  // keep the cell free to divide
         }
-        if (k.divides)
-            EXPECT_TRUE(divisions > 140 && divisions < 260) << divisions;
-        else
-            EXPECT_EQ(divisions, 0) << k.l2 << k.l3 << k.l6;
+        EXPECT_TRUE(divides ? divisions > 140 && divisions < 260 : divisions == 0)
+            << divisions << " at " << l2 << "," << l3 << "," << l6;
     }
-    // With division off a division gene is a plain switch.
-    kt::reset_world();
-    gene(0, {2, 3}, 4, 0, 1);
-    const int c = cell(1, 2, 3);
-    for (int f = 0; f < 30; ++f) express_genes(c);
-    EXPECT_EQ(std::pair(Cells_count, Cells[c].type), std::pair(1, 4));
 }
 
+// Whether or not a gene can divide, a cell's genes take one draw each; with no
+// division gene the generator jumps over them at once, a full genome included.
 TEST_F(GeneExpression, OneDrawPerGenePerCallWhateverTheGenesDo) {
-    for (int k = 0; k < 12; ++k) gene(k, {2, 3}, 4 + k);
+    for (int k = 0; k < kMaxGenes; ++k) gene(k, {2, 3}, 4 + k);
+    gene(0, {2, 3}, 4, 0, 1);  // with division off a division gene is a plain switch
     const int a = kt::place(1, 10, 10, 10), b = kt::place(9, 30, 10, 10);
     world_signal[10][10][10][2] = world_signal[10][10][10][3] = 3;
-    for (int c : {a, b, a}) EXPECT_EQ(draws_of(c), 12u);
-    EXPECT_EQ(Cells[a].type, 4);
+    for (int c : {a, b, a}) EXPECT_EQ(draws_of(c), std::uint32_t(kMaxGenes));
+    EXPECT_EQ(std::pair(Cells_count, Cells[a].type), std::pair(2, 4));
     k_v = 1;  // with division on, a failed division attempt adds nothing either
-    gene(12, {2, 11}, 0, 0, 1);
-    EXPECT_EQ(draws_of(b), 13u);
+    gene(kMaxGenes - 1, {2, 11}, 0, 0, 1);
+    EXPECT_EQ(draws_of(b), std::uint32_t(kMaxGenes));
 }

@@ -1,6 +1,7 @@
 // The signal worker against a live colony. Built and run under ThreadSanitizer
 // too: the main thread churns the colony while the worker updates the field.
 #include <chrono>
+#include <span>
 
 #include "support.h"
 
@@ -8,9 +9,11 @@ using Worker = kt::FileTest;
 
 namespace {
 
-double soak_seconds(double fallback) {
+// Now plus KELVARO_SOAK_SECONDS, or plus `fallback` seconds.
+auto soak_end(double fallback) {
     const char* s = std::getenv("KELVARO_SOAK_SECONDS");
-    return s ? std::atof(s) : fallback;
+    return std::chrono::steady_clock::now() +
+           std::chrono::duration<double>(s ? std::atof(s) : fallback);
 }
 
 bool wait_for_passes(std::uint64_t n) {
@@ -32,36 +35,30 @@ TEST_F(Worker, ReadersNeverSeeAHalfDoneLevel) {
     std::vector<int> muted;
     for (int x = 50; x < 70; ++x)
         for (int y = 55; y < 66; ++y)
-            if (!(x == 60 && y == 60)) muted.push_back(kt::place(4, x, y, 60));
+            if (x != 60 || y != 60) muted.push_back(kt::place(4, x, y, 60));
     kt::place(17, 60, 60, 61);
     signal_worker_start();
     ASSERT_TRUE(wait_for_passes(2));
     EXPECT_EQ(ld(world_signal[60][60][60][4]), 59);  // the worker relayed the field
-    const auto end =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(soak_seconds(0.5));
-    long reads = 0, bad = 0;
+    const auto end = soak_end(0.5);
+    long bad = 0;
     while (std::chrono::steady_clock::now() < end) {
         for (int m : muted) bad += ld(world_signal[Cells[m].x][Cells[m].y][Cells[m].z][17]) != 0;
         bad += ld(world_signal[60][60][60][17]) != 140;
-        reads += muted.size() + 1;
     }
     signal_worker_stop();
-    EXPECT_FALSE(signal_worker_running());
-    EXPECT_EQ(bad, 0) << "of " << reads << " reads";
+    EXPECT_EQ(bad, 0);
 }
 
 TEST_F(Worker, RunsAgainstTheBusyColonysFrames) {
     kt::busy_colony();
     signal_worker_start();
-    const auto end =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(soak_seconds(2.0));
+    const auto end = soak_end(2.0);
     int frames = 0;
     while (std::chrono::steady_clock::now() < end || frames < 60) kt::busy_frame(++frames);
     signal_worker_stop();
-    for (int i = 0; i < Cells_count; ++i) {
-        ASSERT_TRUE(interior(Cells[i].x, Cells[i].y, Cells[i].z));
-        ASSERT_EQ(world[Cells[i].x][Cells[i].y][Cells[i].z], Cells[i].type);
-    }
+    for (const auto& [x, y, z, type, clamps] : std::span(Cells, Cells_count))
+        ASSERT_TRUE(interior(x, y, z) && world[x][y][z] == type);
 }
 
 TEST_F(Worker, ParkingHoldsTheWorkerAtACellBoundary) {

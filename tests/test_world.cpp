@@ -1,23 +1,8 @@
-// The world: seeding, births and the start tables.
+// The world: births and the start tables.
 #include "support.h"
 
 using kt::Site;
 using World = kt::WorldTest;
-
-TEST_F(World, InitPlacesOneSeedOnAWorldClearedWhole) {
-    // Debris everywhere, the layers at 200 and 201 included.
-    world[200][5][5] = 7;
-    world_clamp[201][201][201] = 1;
-    world_signal[5][5][200][3] = 44;
-    world_gravity[30][30][30] = 9;
-    Cells_Init();
-    ASSERT_EQ(Cells_count, 1);
-    EXPECT_EQ(std::tuple(kt::site(0), Cells[0].type, world[20][20][50], world_gravity[20][20][50]),
-              std::tuple(Site{20, 20, 50}, 1, 1, 1));
-    EXPECT_EQ(std::tuple(world[200][5][5], world_clamp[201][201][201], world_signal[5][5][200][3]),
-              std::tuple(0, 0, 0));
-    EXPECT_EQ(world_gravity[30][30][30], 9);  // seeding leaves column heights alone
-}
 
 TEST_F(World, StartTables) {
     const std::array<int, 3> rows[] = {{0, 1, 0},    {1, 6, 3},    {7, 1, 60},   {8, 1, 58},
@@ -25,8 +10,11 @@ TEST_F(World, StartTables) {
                                        {28, 3, 140}, {29, 4, 0},   {33, 2, 0},   {34, 0, 0}};
     for (auto [t, glued, strength] : rows)
         EXPECT_EQ(std::pair(Glueds[t], Signal_strength[t]), std::pair(glued, strength)) << t;
-    // Types beyond the tables have neither threshold nor strength.
+    // Types beyond the tables have neither threshold nor strength; a negative
+    // strength is emitted as it stands.
     EXPECT_EQ(glued_threshold(100) | glued_threshold(-1) | emitted_strength(250), 0);
+    Signal_strength[6] = -9;
+    EXPECT_EQ(emitted_strength(6), -9);
 }
 
 TEST_F(World, AddCellAppendsATypeOneCellWithItsLevelsAndHeight) {
@@ -39,9 +27,4 @@ TEST_F(World, AddCellAppendsATypeOneCellWithItsLevelsAndHeight) {
         std::tuple(Cells[1].type, world[30][30][31], world_gravity[30][30][31], kt::level(1, 1)),
         std::tuple(1, 1, 4, 3));
     EXPECT_EQ(std::pair(kt::site(2), world_gravity[40][40][40]), std::pair(Site{40, 40, 40}, 1));
-    // A full table drops births without any effect.
-    publish_cells_count(kMaxCells);
-    add_cell(12, 12, 12);
-    EXPECT_EQ(Cells_count, kMaxCells);
-    EXPECT_EQ(world[12][12][12] | world_gravity[12][12][12] | world_signal[12][12][12][1], 0);
 }

@@ -13,6 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kt::run_frames(3, true);
     kt::check_colony();
     for (int i = 0; i < Cells_count; ++i)
-        if (!kt::inside_box(Cells[i])) __builtin_trap();
+        if (!kt::inside_box(Cells[i].x, Cells[i].y, Cells[i].z)) __builtin_trap();
     return 0;
 }

@@ -37,9 +37,6 @@ inline constexpr int kBoxLow = 2, kBoxHigh = 9;  // walls; the inside is 3..8
 inline bool inside_box(int x, int y, int z) {
     return std::min({x, y, z}) > kBoxLow && std::max({x, y, z}) < kBoxHigh;
 }
-inline bool inside_box(const TCells& c) {
-    return inside_box(c.x, c.y, c.z);
-}
 
 inline void walled_colony() {
     for (int x = kBoxLow; x <= kBoxHigh; ++x)
