@@ -41,7 +41,6 @@ void plat_cursor_get(double& x, double& y) {
 void plat_cursor_set(double x, double y) {
     fake::state().cursor_x = x;
     fake::state().cursor_y = y;
-    fake::state().cursor_sets.emplace_back(x, y);
 }
 void plat_cursor_capture(bool captured) {
     fake::state().captured = captured;

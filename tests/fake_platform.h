@@ -13,8 +13,7 @@ struct State {
     bool focused = true;
     double cursor_x = 400, cursor_y = 300;
     bool captured = false;
-    std::vector<int> pauses;  // every pause, in order
-    std::vector<std::pair<double, double>> cursor_sets;
+    std::vector<int> pauses;                        // every pause, in order
     std::vector<KeyPress> presses;                  // queued presses, oldest first
     std::vector<std::pair<double, double>> clicks;  // queued left clicks, oldest first
 };
