@@ -42,6 +42,6 @@ kelvaro_batch_exit_test(batch_exit_threaded_reload threads 0
 # Checkpoints of a threaded run park the live worker while the state is read;
 # under ThreadSanitizer.
 kelvaro_batch_exit_test(batch_exit_threaded_checkpoint threads 0
-  --genome ${_batch_data}/genome.vdna --cells ${_batch_data}/colony.txt --frames 120
+  --genome ${_batch_data}/genome.vdna --cells ${_batch_data}/colony.txt --frames 60
   --division --gravity --divide-all-at 10,50 --threaded --checkpoint-every 20
   --checkpoint-dir batch-threaded-checkpoints --checkpoint batch-threaded.kck)
