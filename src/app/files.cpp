@@ -117,9 +117,14 @@ AtomicFileWriter::AtomicFileWriter(const char* path) {
     std::memcpy(path_, path, len + 1);
     std::memcpy(temp_, path, len);
     std::memcpy(temp_ + len, ".XXXXXX", 8);
-    fd_ = mkstemp(temp_);
-    if (fd_ < 0) return;
+    // Listed before it exists: a stop signal is delivered as the creating call
+    // returns, and by then mkstemp has written the final name into temp_.
     remember(temp_);
+    fd_ = mkstemp(temp_);
+    if (fd_ < 0) {
+        forget();
+        return;
+    }
     // mkstemp makes the file private; give it the mode a plain create would.
     fchmod(fd_, 0666 & ~g_umask);
 }
