@@ -66,7 +66,7 @@ bool frame_list(const char* text, std::vector<int>& out, std::string& error) {
 enum class Kind { kSwitch, kText, kInt, kSeed, kFrameList, kHelp };
 
 // One row of the option table: the name, how its value is read, where it goes.
-struct OptionSpec {
+struct OptionRow {
     const char* name;
     Kind kind;
     bool BatchOptions::*flag = nullptr;         // kSwitch: set; kInt, kSeed: set when given
@@ -76,7 +76,7 @@ struct OptionSpec {
 };
 
 using O = BatchOptions;
-const OptionSpec kOptions[] = {
+const OptionRow kOptions[] = {
     {"genome", Kind::kText, nullptr, &O::genome},
     {"cells", Kind::kText, nullptr, &O::cells},
     {"frames", Kind::kInt, nullptr, nullptr, &O::frames, 0, INT_MAX - 1},
@@ -132,13 +132,13 @@ struct LongOptions {
 const LongOptions kLongOptions;
 
 // Takes one option's value into `o`; false with `error` set when it is not usable.
-bool take_option(const OptionSpec& spec, const char* arg, BatchOptions& o, std::string& error) {
-    switch (spec.kind) {
-        case Kind::kSwitch: o.*spec.flag = true; return true;
-        case Kind::kText: o.*spec.text = arg; return true;
+bool take_option(const OptionRow& row, const char* arg, BatchOptions& o, std::string& error) {
+    switch (row.kind) {
+        case Kind::kSwitch: o.*row.flag = true; return true;
+        case Kind::kText: o.*row.text = arg; return true;
         case Kind::kInt:
-            if (!int_option(spec.name, arg, spec.lo, spec.hi, o.*spec.number, error)) return false;
-            if (spec.flag) o.*spec.flag = true;
+            if (!int_option(row.name, arg, row.lo, row.hi, o.*row.number, error)) return false;
+            if (row.flag) o.*row.flag = true;
             return true;
         case Kind::kSeed:
             if (!parse_number(std::string_view(arg), std::uint64_t(0), UINT64_MAX, o.seed)) {
@@ -235,9 +235,9 @@ ParseResult parse_batch_options(int argc, char** argv, BatchOptions& o, std::str
             error = refused(c, argc, argv, prev);
             return ParseResult::kError;
         }
-        const OptionSpec& spec = kOptions[c - kFirstOption];
-        if (spec.kind == Kind::kHelp) return ParseResult::kHelp;
-        if (!take_option(spec, optarg, o, error)) return ParseResult::kError;
+        const OptionRow& row = kOptions[c - kFirstOption];
+        if (row.kind == Kind::kHelp) return ParseResult::kHelp;
+        if (!take_option(row, optarg, o, error)) return ParseResult::kError;
     }
     if (optind < argc) {
         error = "unexpected argument " + quoted(argv[optind]) + " (see --help)";
