@@ -110,6 +110,7 @@ int BatchRenderer::open(const BatchOptions& o) {
     if (!egl_open(o.render_width, o.render_height, why))
         return s.fail(kExitOutput, {"cannot draw off-screen: ", why});
     s.context = true;
+    gl_context_changed();
     glEnable(GL_DEPTH_TEST);
     set_projection(o.render_width, o.render_height);
     set_view(o);

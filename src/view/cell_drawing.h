@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "app/frame_pass.h"
+#include "view/cell_filter.h"
 #include "view/flags.h"
 #include "view/heat_map.h"
 #include "view/rgb.h"
@@ -16,19 +17,10 @@
 // up), which are drawn in whatever colour is current.
 bool type_color(int type, Rgb& out);
 
-// Cell i is drawn under the view's filters: isolate mode, the type-1 switch
-// and the slice.
-inline bool cell_drawn(int i) {
-    const TCells& c = Cells[i];
-    return (move_file == 0 || c.type == show_len) && (k_l || c.type != 1) &&
-           in_slab(slab, c.x, c.y, c.z);
-}
-
 // A drawn cell in the heat map's colour of its level on heat_channel; the
 // level widens the range of this frame.
 template <class Sink>
 void draw_heat_cell(const TCells& c, Sink& sink) {
-    if ((!k_l && c.type == 1) || !in_slab(slab, c.x, c.y, c.z)) return;
     const std::int32_t level = ld(world_signal[c.x][c.y][c.z][heat_channel]);
     heat_frame.gathering.widen(level);
     const Rgb rgb = heat_color(heat_frame.scale, level);
@@ -36,20 +28,23 @@ void draw_heat_cell(const TCells& c, Sink& sink) {
     sink.vertex(double(c.x), double(c.y), double(c.z));
 }
 
-// The per-cell drawing: the isolate filter, the type colour, the type-1 filter,
-// the slice, the signal overlay, the point; with the heat map on, the level's
-// colour replaces the type colour and the signal overlay.
+// The per-cell drawing: the isolate filter, the type colour, the type-1 filter
+// and the slice, the signal overlay, the point; with the heat map on, the
+// level's colour replaces the type colour and the signal overlay.
 template <class Sink>
 void draw_cell(int i, Sink& sink) {
     const TCells& c = Cells[i];
-    if (move_file != 0 && c.type != show_len) return;
-    if (heat_channel >= 0) return draw_heat_cell(c, sink);
+    const CellShown shown = cell_shown(c);
+    if (shown == CellShown::Isolated) return;
+    if (heat_channel >= 0) {
+        if (shown == CellShown::Shown) draw_heat_cell(c, sink);
+        return;
+    }
     Rgb rgb;
     if (type_color(c.type, rgb)) sink.color_ub(rgb.r, rgb.g, rgb.b);
     // A hidden type-1 cell, or one outside the slab, still leaves its colour
     // current for the next cell, so a slice never recolours what it shows.
-    if (!k_l && c.type == 1) return;
-    if (!in_slab(slab, c.x, c.y, c.z)) return;
+    if (shown == CellShown::Hidden) return;
     // The overlay marks the cells whose level on channel 2, 3, 4 or 5 equals
     // show_len; a later channel wins. The components are issued as they are
     // and GL clamps them to 1.

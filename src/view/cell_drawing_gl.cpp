@@ -1,15 +1,26 @@
-// The frame pass as the window program runs it: GL immediate mode, one
-// GL_POINTS batch of smoothed 5-pixel points per frame.
+// The cells drawn with GL, two ways that paint the same pixels: the point
+// arrays of a frame in one draw call through a point-sprite shader that cuts a
+// round 5-pixel disc, or, where GLSL 1.20 is missing or KELVARO_POINTS=smooth
+// asks for it, one immediate-mode batch of smoothed 5-pixel points.
+#define GL_GLEXT_PROTOTYPES 1
 #include "view/cell_drawing.h"
 #include "view/gl_view.h"
 #include "view/inside_gl.h"
+#include "view/point_batch.h"
 #include "view/run_control.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
-struct GlSink {
+// Immediate mode: what the program drew before it had the shader, and the
+// baseline the shader path is measured against.
+struct SmoothPointSink {
     void begin() {
         glPushMatrix();
         apply_camera();
@@ -27,19 +38,140 @@ struct GlSink {
     void vertex(double x, double y, double z) { glVertex3d(x, y, z); }
 };
 
-}  // namespace
+// ftransform() is the fixed-function transform, so a sprite lands on the very
+// pixel a smoothed point does; with blending off a smoothed point is the disc
+// of radius 2.5 around it, which the fragment shader cuts out.
+constexpr const char* kVertexShader = R"(#version 120
+void main() {
+    gl_Position = ftransform();
+    gl_FrontColor = gl_Color;
+    gl_PointSize = 5.0;
+}
+)";
+constexpr const char* kFragmentShader = R"(#version 120
+void main() {
+    vec2 d = gl_PointCoord - vec2(0.5);
+    if (dot(d, d) > 0.25) discard;
+    gl_FragColor = gl_Color;
+}
+)";
 
-void draw_frame_pass() {
-    GlSink sink;
-    draw_frame_pass_with(sink);
+GLuint compile(GLenum kind, const char* text) {
+    const GLuint s = glCreateShader(kind);
+    glShaderSource(s, 1, &text, nullptr);
+    glCompileShader(s);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+    if (ok == GL_TRUE) return s;
+    glDeleteShader(s);
+    return 0;
 }
 
+// GLSL 1.20 or later: OpenGL 2.1's language, the one the shader is written in.
+bool has_glsl_120() {
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_SHADING_LANGUAGE_VERSION));
+    int major = 0, minor = 0;
+    if (!version || std::sscanf(version, "%d.%d", &major, &minor) != 2) return false;
+    return major > 1 || (major == 1 && minor >= 20);
+}
+
+// The linked sprite program, or 0 where it cannot be had.
+GLuint build_sprite_program() {
+    if (!has_glsl_120()) return 0;
+    const GLuint vs = compile(GL_VERTEX_SHADER, kVertexShader);
+    const GLuint fs = compile(GL_FRAGMENT_SHADER, kFragmentShader);
+    GLuint program = 0;
+    if (vs && fs) {
+        program = glCreateProgram();
+        glAttachShader(program, vs);
+        glAttachShader(program, fs);
+        glLinkProgram(program);
+        GLint ok = GL_FALSE;
+        glGetProgramiv(program, GL_LINK_STATUS, &ok);
+        if (ok != GL_TRUE) glDeleteProgram(program), program = 0;
+    }
+    if (vs) glDeleteShader(vs);
+    if (fs) glDeleteShader(fs);
+    return program;
+}
+
+// The sprite program of the current context; 0 means the smoothed points. Chosen
+// at the first drawing in a context, as the environment says and GL allows.
+struct PointsPath {
+    bool chosen = false;
+    GLuint program = 0;
+};
+PointsPath g_path;
+
+GLuint sprite_program() {
+    if (!g_path.chosen) {
+        g_path.chosen = true;
+        const char* want = std::getenv("KELVARO_POINTS");
+        const bool smooth = want && std::strcmp(want, "smooth") == 0;
+        g_path.program = smooth ? 0 : build_sprite_program();
+    }
+    return g_path.program;
+}
+
+// The colour GL holds now, as the bytes the next point would take.
+Rgb current_gl_color() {
+    GLfloat c[4] = {1, 1, 1, 1};
+    glGetFloatv(GL_CURRENT_COLOR, c);
+    return {unit_to_byte(c[0]), unit_to_byte(c[1]), unit_to_byte(c[2])};
+}
+
+// One draw call of the batch through the sprite program. The colour left
+// current is the last one the batch issued, as after an immediate-mode batch.
+void draw_point_batch(GLuint program, const PointBatchSink& sink) {
+    const PointBatch& b = sink.batch;
+    glPushMatrix();
+    apply_camera();
+    glUseProgram(program);
+    glEnable(GL_VERTEX_PROGRAM_POINT_SIZE);
+    glEnable(GL_POINT_SPRITE);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, b.xyz);
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, b.rgba);
+    if (b.count > 0) glDrawArrays(GL_POINTS, 0, b.count);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisable(GL_POINT_SPRITE);
+    glDisable(GL_VERTEX_PROGRAM_POINT_SIZE);
+    glUseProgram(0);
+    glPopMatrix();
+    glColor4ub(sink.current.r, sink.current.g, sink.current.b, 255);
+}
+
+// Draws with whichever path the context has: `fill` runs the cell decisions
+// on the sink it is given.
+template <class Fill>
+void draw_with_gl(Fill&& fill) {
+    const GLuint program = sprite_program();
+    if (program == 0) {
+        SmoothPointSink sink;
+        fill(sink);
+        return;
+    }
+    PointBatchSink sink{point_batch, current_gl_color()};
+    fill(sink);
+    draw_point_batch(program, sink);
+}
+
+}  // namespace
+
 void draw_cells_gl() {
-    GlSink sink;
-    draw_cells(sink);
+    draw_with_gl([](auto& sink) { draw_cells(sink); });
 }
 
 void draw_view_frame() {
-    GlSink sink;
-    draw_view_frame_with(sink);
+    draw_with_gl([](auto& sink) { draw_view_frame_with(sink); });
+}
+
+bool points_are_sprites() {
+    return sprite_program() != 0;
+}
+
+void gl_context_changed() {
+    g_path = PointsPath{};
 }

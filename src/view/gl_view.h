@@ -11,9 +11,13 @@ void clear_to_sky();
 void apply_camera();
 // The three red axis markers from the origin.
 void draw_axis_markers();
-// The frame pass with GL: the requests, then every cell simulated and drawn as
-// one smoothed 5-pixel point.
-void draw_frame_pass();
-// Every live cell drawn as it stands, as one smoothed 5-pixel point, with no
-// step of the simulation (the view of a paused colony).
+// Every live cell drawn as it stands, with no step of the simulation (the
+// view of a paused colony, a picture): round 5-pixel points, through the
+// point-sprite shader or as smoothed points (see points_are_sprites).
 void draw_cells_gl();
+// The cells are drawn in one call through the point-sprite shader; false where
+// GLSL 1.20 is missing or KELVARO_POINTS=smooth asks for smoothed points.
+// Decided at the first drawing in a context.
+bool points_are_sprites();
+// A new GL context is current: the next drawing builds its shader afresh.
+void gl_context_changed();

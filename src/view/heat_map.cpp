@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "view/cell_drawing.h"
+#include "view/cell_filter.h"
 
 HeatFrame heat_frame;
 

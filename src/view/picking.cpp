@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "view/cell_drawing.h"
+#include "view/cell_filter.h"
 
 Vec3 pick_ray(const Tcamera& cam, int width, int height, double px, double py) {
     const CameraAxes ax = camera_axes(cam);
