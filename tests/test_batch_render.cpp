@@ -177,3 +177,29 @@ TEST_F(BatchRender, MistakesFailBeforeTheFirstFrameWithOneLine) {
         EXPECT_EQ(kt::entries(), 1);  // "file": nothing written
     }
 }
+
+// The point-sprite shader and the smoothed points it replaces paint the same
+// picture: at most one pixel in 10,000 differs, in any view mode.
+TEST_F(BatchRender, SpritesPaintWhatSmoothedPointsPaint) {
+    const Args frames = {"--frames", "12", "--division", "--render-every", "12", "--camera", "auto"};
+    const Args modes[] = {{"--axes"}, {"--heat", "2"}, {"--slice", "y:6:4", "--show-len", "3"}};
+    for (const Args& mode : modes) {
+        SCOPED_TRACE(mode.front());
+        for (const char* points : {"smooth", "sprites"}) {
+            setenv("KELVARO_POINTS", points, 1);
+            ASSERT_EQ(kt::batch(kRun + frames + mode + Args{"--render-dir", points}).status, kExitOk);
+        }
+        unsetenv("KELVARO_POINTS");
+        const Image smooth("smooth/cells-000012.png"), sprites("sprites/cells-000012.png");
+        ASSERT_TRUE(smooth.rgb && sprites.rgb && smooth.w == sprites.w && smooth.h == sprites.h);
+        const std::size_t n = std::size_t(smooth.w) * smooth.h;
+        std::size_t differ = 0, cells = 0;
+        for (std::size_t p = 0; p < n; ++p) {
+            const std::uint8_t *a = &smooth.rgb.get()[3 * p], *b = &sprites.rgb.get()[3 * p];
+            differ += !std::equal(a, a + 3, b);
+            cells += !smooth.near(int(p % smooth.w), int(p / smooth.w), kSky);
+        }
+        EXPECT_GT(cells, n / 100);  // a picture of something
+        EXPECT_LE(differ, n / 10000) << differ << " of " << n;
+    }
+}
