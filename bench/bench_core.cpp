@@ -78,7 +78,8 @@ void BM_SignalSweep(benchmark::State& state) {
     settle_signal(3);
     const int n = Cells_count;
     const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) signal_sweep(0, kNeverStop);
+    bool changed = false;
+    for (auto _ : state) signal_sweep(0, kNeverStop, changed);
     const double ours =
         double(state.iterations()) * n /
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

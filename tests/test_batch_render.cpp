@@ -181,13 +181,15 @@ TEST_F(BatchRender, MistakesFailBeforeTheFirstFrameWithOneLine) {
 // The point-sprite shader and the smoothed points it replaces paint the same
 // picture: at most one pixel in 10,000 differs, in any view mode.
 TEST_F(BatchRender, SpritesPaintWhatSmoothedPointsPaint) {
-    const Args frames = {"--frames", "12", "--division", "--render-every", "12", "--camera", "auto"};
+    const Args frames = {"--frames", "12",       "--division", "--render-every",
+                         "12",       "--camera", "auto"};
     const Args modes[] = {{"--axes"}, {"--heat", "2"}, {"--slice", "y:6:4", "--show-len", "3"}};
     for (const Args& mode : modes) {
         SCOPED_TRACE(mode.front());
         for (const char* points : {"smooth", "sprites"}) {
             setenv("KELVARO_POINTS", points, 1);
-            ASSERT_EQ(kt::batch(kRun + frames + mode + Args{"--render-dir", points}).status, kExitOk);
+            ASSERT_EQ(kt::batch(kRun + frames + mode + Args{"--render-dir", points}).status,
+                      kExitOk);
         }
         unsetenv("KELVARO_POINTS");
         const Image smooth("smooth/cells-000012.png"), sprites("sprites/cells-000012.png");

@@ -77,7 +77,9 @@ struct ImmediateModel {
     void end() {}
     void color_ub(std::uint8_t r, std::uint8_t g, std::uint8_t b) { current = {r, g, b}; }
     void color_d(double r, double g, double b) {
-        auto byte = [](double v) { return std::uint8_t(v <= 0 ? 0 : v >= 1 ? 255 : v * 255 + 0.5); };
+        auto byte = [](double v) {
+            return std::uint8_t(v <= 0 ? 0 : v >= 1 ? 255 : v * 255 + 0.5);
+        };
         current = {byte(r), byte(g), byte(b)};
     }
     void vertex(double x, double y, double z) {
@@ -109,22 +111,30 @@ TEST_F(CellDrawing, PointBatchPaintsWhatImmediateModePaints) {
     const std::pair<const char*, void (*)()> modes[] = {
         {"plain", [] {}},
         {"type 1 hidden", [] { k_l = 0; }},
-        {"slice", [] { slab = {SliceAxis::X, 11, 2}; }},
+        {"slice",
+         [] {
+             slab = {SliceAxis::X, 11, 2};
+         }},
         {"isolate 19", [] { move_file = 1, show_len = 19; }},
         {"overlay", [] { show_len = 4; }},
         {"heat map", [] { heat_channel = 3; }},
-        {"heat map, slice, type 1 hidden", [] { heat_channel = 6, slab = {SliceAxis::Z, 10, 3}, k_l = 0; }},
+        {"heat map, slice, type 1 hidden",
+         [] {
+             heat_channel = 6, slab = {SliceAxis::Z, 10, 3}, k_l = 0;
+         }},
     };
     for (const auto& [name, set] : modes) {
         kt::reset_world();
         init_view_flags();
         heat_frame = HeatFrame{};
         // Uncoloured types (0, 19, 250, -3) after coloured and hidden ones.
-        const int colony[][4] = {{0, 10, 10, 10},  {1, 11, 10, 10}, {19, 12, 10, 11}, {6, 10, 12, 12},
-                                 {250, 13, 9, 9},  {1, 10, 10, 12}, {-3, 14, 10, 10}, {3, 12, 12, 10}};
+        const int colony[][4] = {{0, 10, 10, 10},  {1, 11, 10, 10}, {19, 12, 10, 11},
+                                 {6, 10, 12, 12},  {250, 13, 9, 9}, {1, 10, 10, 12},
+                                 {-3, 14, 10, 10}, {3, 12, 12, 10}};
         for (const auto& c : colony) kt::place(c[0], c[1], c[2], c[3]);
         for (int i = 0; i < Cells_count; ++i)
-            for (int ch = 2; ch <= 6; ++ch) world_signal[Cells[i].x][Cells[i].y][Cells[i].z][ch] = (i + ch) % 5;
+            for (int ch = 2; ch <= 6; ++ch)
+                world_signal[Cells[i].x][Cells[i].y][Cells[i].z][ch] = (i + ch) % 5;
         set();
         ImmediateModel immediate{{200, 0, 0}, {}};
         PointBatchSink arrays{point_batch, {200, 0, 0}};

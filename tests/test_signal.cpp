@@ -67,7 +67,9 @@ TEST_F(Signal, FastKernelsAgreeWithTheStepByStepUpdate) {
         const std::size_t want = field_hash();
         mixed_ball();
         const std::atomic<bool> never{false};
-        for (int p = 0; p < passes; ++p) EXPECT_EQ(signal_sweep(0, never), Cells_count);
+        bool changed = false;
+        for (int p = 0; p < passes; ++p) EXPECT_EQ(signal_sweep(0, never, changed), Cells_count);
+        EXPECT_TRUE(changed);
         EXPECT_EQ(field_hash(), want) << "worker sweep, " << passes << " passes";
         mixed_ball();
         kt::passes(passes);
@@ -76,10 +78,19 @@ TEST_F(Signal, FastKernelsAgreeWithTheStepByStepUpdate) {
         settle_signal(passes);
         EXPECT_EQ(field_hash(), want) << "settling kernel, " << passes << " passes";
     }
+    // At the fixed point a sweep says it changed nothing; one level off, it says so.
+    settle_signal(kSettlingPasses);
+    const std::atomic<bool> never{false};
+    bool changed = false;
+    signal_sweep(0, never, changed);
+    EXPECT_FALSE(changed);
+    st(world_signal[Cells[9].x][Cells[9].y][Cells[9].z][3], 77);
+    signal_sweep(0, never, changed);
+    EXPECT_TRUE(changed);
     std::atomic<bool> stop{true};  // a sweep stops when asked and resumes where it stopped
-    EXPECT_EQ(signal_sweep(17, stop), 17);
+    EXPECT_EQ(signal_sweep(17, stop, changed), 17);
     stop = false;
-    EXPECT_EQ(signal_sweep(Cells_count - 5, stop), Cells_count);
+    EXPECT_EQ(signal_sweep(Cells_count - 5, stop, changed), Cells_count);
 }
 
 // A chain whose table order runs against the relay: each settling pass carries

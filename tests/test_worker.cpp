@@ -24,7 +24,43 @@ bool wait_for_passes(std::uint64_t n) {
     return true;
 }
 
+// Runs frames until the worker has done no pass for 300 ms (true), or for at
+// most 20 s (false); counts the frames run.
+bool frames_until_rest(int& frames) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    auto since = std::chrono::steady_clock::now();
+    std::uint64_t last = signal_worker_passes();
+    while (std::chrono::steady_clock::now() < deadline) {
+        frame_pass();
+        ++frames;
+        const auto now = std::chrono::steady_clock::now();
+        if (signal_worker_passes() != last) last = signal_worker_passes(), since = now;
+        if (now - since > std::chrono::milliseconds(300)) return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+// A settled colony lets the worker rest while frames go on; a division wakes
+// it, and it rests again only at the fixed point that endless passes reach.
+TEST_F(Worker, RestsOnASettledFieldAndWakesForADivision) {
+    kt::ball(3000, 2);
+    signal_worker_start();
+    int frames = 0;
+    ASSERT_TRUE(frames_until_rest(frames));
+    const std::uint64_t resting = signal_worker_passes();
+    for (int f = 0; f < 50; ++f) frame_pass();
+    EXPECT_LE(signal_worker_passes(), resting + 1);
+    const int before = Cells_count;
+    divide_cell(0);
+    ASSERT_EQ(Cells_count, before + 1);
+    frames = 0;
+    ASSERT_TRUE(frames_until_rest(frames));
+    EXPECT_GT(signal_worker_passes(), resting);
+    signal_worker_stop();
+    EXPECT_EQ(settle_signal(kSettlingPasses), 0);  // no pass would change a level
+}
 
 TEST_F(Worker, ReadersNeverSeeAHalfDoneLevel) {
     // Muted cells next to two strong emitters: while the worker runs, a muted

@@ -40,6 +40,7 @@ void switch_type_where_two_meet(int i, int c_type_old, int c_type_new, int cell1
     // The levels are read afresh: the worker may have changed them since.
     if (L(s, cell1) < 1) return;
     st(here, c_type_new);
+    note_world_edit();
     Cells[i].type = c_type_new;
 }
 

@@ -1,6 +1,6 @@
 // The gene table and what is derived from it for the hot loops.
 #include "sim/genome.h"
-#include "sim/worker.h"
+#include "sim/worker_state.h"
 
 #include <cassert>
 

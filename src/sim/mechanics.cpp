@@ -62,6 +62,7 @@ void move_cell(int i, int x, int y, int z) {
         world_clamp[ox][oy][oz] = 1;
         c.type = 8;
         st(world[ox][oy][oz], 8);
+        note_world_edit();
         return;
     }
     if (cell_may_leave(i)) {

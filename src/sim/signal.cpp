@@ -3,7 +3,7 @@
 #include "sim/signal.h"
 #include "sim/genome.h"
 #include "sim/world.h"
-#include "sim/worker.h"
+#include "sim/worker_state.h"
 
 #include <cassert>
 #include <cstring>
@@ -39,8 +39,10 @@ inline std::int32_t max_of(std::int32_t a, std::int32_t b) {
 
 // The update for one site with relaxed atomic accesses: safe while the other
 // thread reads and writes the field. Each level is stored once, final, so a
-// reader never sees a relayed value before its fade or its silencing.
-[[gnu::always_inline]] inline void update_shared(std::int32_t* s, const SiteRule& r) {
+// reader never sees a relayed value before its fade or its silencing. Returns
+// whether a level changed.
+[[gnu::always_inline]] inline bool update_shared(std::int32_t* s, const SiteRule& r) {
+    std::int32_t changed = 0;
 #pragma GCC unroll 20
     for (int c = 0; c < kChannels; ++c) {
         // Two independent chains of maxima, so the loads overlap.
@@ -50,8 +52,10 @@ inline std::int32_t max_of(std::int32_t a, std::int32_t b) {
         std::int32_t m = max_of(max_of(a, b), 1) - 1;
         m = (r.muted & (1u << c)) ? 0 : m;
         m = c == r.emit_channel ? r.emit : m;
+        changed |= m ^ ld(s[c]);
         st(s[c], m);
     }
+    return changed != 0;
 }
 
 // The same update with plain accesses on four channels at a time (20 = 5 x 4).
@@ -93,14 +97,14 @@ inline Quad max_quad(Quad a, Quad b) {
     return (changed[0] | changed[1] | changed[2] | changed[3]) != 0;
 }
 
-[[gnu::always_inline]] inline void update_cell(int i) {
+[[gnu::always_inline]] inline bool update_cell(int i) {
     const TCells& cell = Cells[i];
     // Coordinates and site type are read once: a cell that moves meanwhile is
     // updated wholly at one of its two sites, never outside the grid.
     const int x = ld(cell.x), y = ld(cell.y), z = ld(cell.z);
-    if (!interior(x, y, z)) return;
+    if (!interior(x, y, z)) return false;
     const std::int32_t t = ld(world[x][y][z]);
-    update_shared(&world_signal[x][y][z][0], rule_for(t));
+    return update_shared(&world_signal[x][y][z][0], rule_for(t));
 }
 
 inline int clamp_axis(int v) {
@@ -139,15 +143,17 @@ void update_cell_signal(int i) {
     update_cell(i);
 }
 
-SIGNAL_CLONES int signal_sweep(int from, const std::atomic<bool>& stop) {
+SIGNAL_CLONES int signal_sweep(int from, const std::atomic<bool>& stop, bool& changed) {
     int i = from;
+    bool any = false;
     while (!stop.load(std::memory_order_relaxed)) {
         const int n = cells_published();
         if (i >= n) break;
         if (i + kAhead < n) prefetch_cell(i + kAhead);
-        update_cell(i);
+        any |= update_cell(i);
         ++i;
     }
+    changed |= any;
     return i;
 }
 

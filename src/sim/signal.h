@@ -12,9 +12,9 @@ void update_cell_signal(int i);
 bool channel_silenced_at_cell(int i, int channel);
 // Updates the cells from index `from` on, in table order, while the index is
 // below Cells_count (read afresh at every cell) and `stop` reads false; returns
-// the index it stopped at. The signal worker's inner loop: prefetches the sites
-// of the cells a few places ahead.
-int signal_sweep(int from, const std::atomic<bool>& stop);
+// the index it stopped at; sets `changed` when a level changed. The signal
+// worker's inner loop: prefetches the sites of the cells a few places ahead.
+int signal_sweep(int from, const std::atomic<bool>& stop, bool& changed);
 // `passes` full passes of update_cell_signal over the colony in table order,
 // with a plain vectorised kernel; only while no other thread touches the field.
 // Stops early, with the same result, once a pass changes nothing. Returns the

@@ -1,38 +1,39 @@
 // The signal worker: one background thread that keeps the signal field current.
 #include "sim/worker.h"
 #include "sim/signal.h"
+#include "sim/worker_state.h"
 
 #include <pthread.h>
-#include <sched.h>
 
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include <chrono>
 
 namespace {
 
 pthread_t worker_thread;
-bool worker_exists = false;  // main thread only
-
-// The park handshake. The worker checks `park_wanted` (one relaxed load) at
-// every cell boundary; the rest is done under the mutex, so a park that follows
-// a resume at once can never find a stale "parked" state.
-std::mutex g_mutex;
-std::condition_variable g_cv;
-std::atomic<bool> park_wanted{false};
-std::atomic<bool> stop_wanted{false};
-bool worker_parked = false;  // guarded by g_mutex
-int park_depth = 0;          // main thread only
-std::atomic<std::uint64_t> passes{0};
+WorkerState& g = worker_state;
+int park_depth = 0;  // main thread only
+// How long a resting worker sleeps between looks at the edit count: a wake it
+// could miss costs at most this.
+constexpr auto kRestSlice = std::chrono::milliseconds(4);
 
 // Returns false when the worker is to stop.
 bool park_here() {
-    std::unique_lock lock(g_mutex);
-    worker_parked = true;
-    g_cv.notify_all();
-    g_cv.wait(lock, [] { return !park_wanted.load() || stop_wanted.load(); });
-    worker_parked = false;
-    return !stop_wanted.load();
+    std::unique_lock lock(g.mutex);
+    g.parked = true;
+    g.cv.notify_all();
+    g.cv.wait(lock, [] { return !g.park_wanted.load() || g.stop_wanted.load(); });
+    g.parked = false;
+    return !g.stop_wanted.load();
+}
+
+// Waits while nothing was edited since `seen` and no park or stop is asked for.
+void rest_until_edit(std::uint32_t seen) {
+    std::unique_lock lock(g.mutex);
+    g.resting = true;
+    while (g.resting.load() && g.edits.load() == seen && !g.park_wanted.load() &&
+           !g.stop_wanted.load())
+        g.cv.wait_for(lock, kRestSlice);
+    g.resting = false;
 }
 
 void* worker_entry(void*) {
@@ -46,65 +47,66 @@ void signal_worker_loop() {
     for (;;) {
         // One pass: every cell in table order, updated in place. A park request
         // stops the sweep at a cell boundary; the pass then goes on from there.
+        const std::uint32_t seen = g.edits.load();
+        bool changed = false;
         int next_cell = 0;
         for (;;) {
-            next_cell = signal_sweep(next_cell, park_wanted);
-            if (!park_wanted.load(std::memory_order_relaxed)) break;
+            next_cell = signal_sweep(next_cell, g.park_wanted, changed);
+            if (!g.park_wanted.load(std::memory_order_relaxed)) break;
             if (!park_here()) return;
         }
-        passes.fetch_add(1, std::memory_order_relaxed);
-        if (next_cell == 0) sched_yield();  // an empty colony: nothing to do, be polite
+        if (next_cell > 0) g.passes.fetch_add(1, std::memory_order_relaxed);
+        // A pass that changed nothing over a world nobody edited meanwhile
+        // found the fixed point: sweeping again would change nothing either.
+        if (!changed) rest_until_edit(seen);
     }
 }
 
 void signal_worker_start() {
-    if (worker_exists) return;
-    stop_wanted = false;
-    worker_exists = pthread_create(&worker_thread, nullptr, worker_entry, nullptr) == 0;
+    if (g.exists) return;
+    g.stop_wanted = false;
+    g.exists = pthread_create(&worker_thread, nullptr, worker_entry, nullptr) == 0;
 }
 
 void signal_worker_stop() {
-    if (!worker_exists) return;
+    if (!g.exists) return;
     {
-        std::lock_guard lock(g_mutex);
-        stop_wanted = true;
-        park_wanted = true;
+        std::lock_guard lock(g.mutex);
+        g.stop_wanted = true;
+        g.park_wanted = true;
     }
-    g_cv.notify_all();
+    g.cv.notify_all();
     pthread_join(worker_thread, nullptr);
-    worker_exists = false;
-    std::lock_guard lock(g_mutex);
-    park_wanted = park_depth > 0;
-    worker_parked = false;
+    g.exists = false;
+    std::lock_guard lock(g.mutex);
+    g.park_wanted = park_depth > 0;
+    g.parked = false;
 }
 
 bool signal_worker_running() {
-    return worker_exists;
+    return g.exists;
 }
 
 std::uint64_t signal_worker_passes() {
-    return passes.load(std::memory_order_relaxed);
-}
-
-bool signal_worker_quiet() {
-    if (!worker_exists) return true;
-    std::lock_guard lock(g_mutex);
-    return worker_parked && park_wanted.load();
+    return g.passes.load(std::memory_order_relaxed);
 }
 
 WorkerPause::WorkerPause() {
     if (park_depth++ > 0) return;
-    std::unique_lock lock(g_mutex);
-    park_wanted = true;
-    if (!worker_exists) return;
-    g_cv.wait(lock, [] { return worker_parked; });
+    std::unique_lock lock(g.mutex);
+    g.park_wanted = true;
+    if (!g.exists) return;
+    g.cv.notify_all();  // a resting worker comes to its park
+    g.cv.wait(lock, [] { return g.parked; });
 }
 
 WorkerPause::~WorkerPause() {
     if (--park_depth > 0) return;
     {
-        std::lock_guard lock(g_mutex);
-        park_wanted = false;
+        std::lock_guard lock(g.mutex);
+        g.park_wanted = false;
     }
-    g_cv.notify_all();
+    // Whatever was done while the worker was parked is new to it.
+    note_world_edit();
+    g.cv.notify_all();
 }

@@ -9,8 +9,11 @@
 
 #include <cstdint>
 
+#include "sim/worker_state.h"
+
 // The worker's body: passes of update_cell_signal over the colony in table
-// order, in place, until signal_worker_stop().
+// order, in place, until signal_worker_stop(); after a pass that changed no
+// level it rests until the main thread edits the world (sim/worker_state.h).
 void signal_worker_loop();
 // Starts the worker thread; nothing when it runs already.
 void signal_worker_start();
@@ -18,11 +21,9 @@ void signal_worker_start();
 void signal_worker_stop();
 // A worker thread exists.
 bool signal_worker_running();
-// Completed passes since start (for rates shown to the user).
+// Completed passes over a non-empty colony since start (for rates shown to the
+// user); a resting worker adds none.
 std::uint64_t signal_worker_passes();
-// True while no other thread can touch the world: the worker is parked, stopped
-// or was never started. Bulk edits assert it.
-bool signal_worker_quiet();
 
 // Parks the worker at a cell boundary for the lifetime of the object, so that
 // the main thread may edit the genome, the table and the grids in bulk. Nests.

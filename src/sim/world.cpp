@@ -1,7 +1,7 @@
 // World state: the grids, the cell table, the per-type tables and seeding.
 #include "sim/world.h"
 #include "sim/signal.h"
-#include "sim/worker.h"
+#include "sim/worker_state.h"
 
 #include <sys/mman.h>
 
@@ -102,12 +102,14 @@ void clear_grids(bool with_gravity) {
     zero_region(g_clamp);
     zero_region(g_signal);
     if (with_gravity) zero_region(g_gravity);
+    note_world_edit();
 }
 
 void put_to_world(TCells* cell) {
     assert(cell->x >= 0 && cell->x < kAxis && cell->y >= 0 && cell->y < kAxis && cell->z >= 0 &&
            cell->z < kAxis);
     st(world[cell->x][cell->y][cell->z], cell->type);
+    note_world_edit();
 }
 
 void Cells_Init() {

@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "sim/sizes.h"
+#include "sim/worker_state.h"
 
 // ---------------------------------------------------------------------------
 // Thread contract
@@ -87,6 +88,7 @@ inline std::int32_t cells_published() {
 // Makes the first n records live, after their records, sites and levels are written.
 inline void publish_cells_count(std::int32_t n) {
     __atomic_store_n(&Cells_count, n, __ATOMIC_RELEASE);
+    note_world_edit();
 }
 
 // Adhesion threshold per type: a cell may leave its site while fewer of its face

@@ -11,9 +11,9 @@
 
 // Positions and colours of the points of one frame. Main thread only.
 struct PointBatch {
-    float xyz[3 * kMaxCells];           // the points, three coordinates each
-    std::uint8_t rgba[4 * kMaxCells];   // their colours, opaque
-    int count = 0;                      // points filled this frame
+    float xyz[3 * kMaxCells];          // the points, three coordinates each
+    std::uint8_t rgba[4 * kMaxCells];  // their colours, opaque
+    int count = 0;                     // points filled this frame
 };
 // The batch the window and the pictures draw from.
 extern PointBatch point_batch;
