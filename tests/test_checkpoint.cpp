@@ -6,6 +6,9 @@
 
 #include <zstd.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cmath>
 
 #include "app/checkpoint.h"
@@ -146,4 +149,53 @@ TEST_F(CheckpointFile, DamageIsRefusedWithItsReasonAndChangesNothing) {
         EXPECT_TRUE(fingerprint() == before) << reason;
     }
     EXPECT_FALSE(load_checkpoint(".").ok);
+}
+
+namespace {
+
+// Pages of the signal field that are mapped now, read or written.
+std::size_t resident_signal_pages() {
+    const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
+    const std::size_t bytes = std::size_t(kSites) * kChannels * 4;
+    std::vector<unsigned char> in((bytes + page - 1) / page);
+    EXPECT_EQ(mincore(&world_signal[0][0][0][0], bytes, in.data()), 0);
+    return std::size_t(std::count_if(in.begin(), in.end(), [](unsigned char c) { return c & 1; }));
+}
+
+// A hash of all four grids, every site.
+std::uint64_t grids_hash() {
+    std::uint64_t h = 0;
+    const auto add = [&h](const std::int32_t* p, std::size_t n) {
+        const auto* w = reinterpret_cast<const std::uint64_t*>(p);
+        for (std::size_t i = 0; i < n / 2; ++i) h = (h ^ w[i]) * 0x100000001b3ull + i;
+    };
+    add(&world[0][0][0], kSites);
+    add(&world_clamp[0][0][0], kSites);
+    add(&world_gravity[0][0][0], kSites);
+    add(&world_signal[0][0][0][0], std::size_t(kSites) * kChannels);
+    return h;
+}
+
+}  // namespace
+
+// The writer scans only the columns the run touched, yet keeps every value of
+// a grown, walked and reloaded colony (an earlier colony's heights included);
+// a small colony's save maps no page of the untouched field.
+TEST_F(CheckpointFile, ScansOnlyTheColumnsTheRunTouched) {
+    grown_colony();
+    Cells_Init();  // the seed cell, far from the old colony, whose heights stay
+    frames(3);
+    const std::uint64_t all = grids_hash();
+    state();
+    ASSERT_TRUE(load_checkpoint("state.ckpt").ok);
+    EXPECT_EQ(grids_hash(), all);
+
+    clear_grids(true);
+    publish_cells_count(0);
+    kt::place(2, 60, 60, 50);
+    kt::place(3, 61, 60, 50);
+    settle_signal(kSettlingPasses);
+    const std::size_t before = resident_signal_pages();
+    state();
+    EXPECT_LT(resident_signal_pages(), before + 64);  // a few columns, not 660 MB
 }

@@ -6,6 +6,7 @@
 #include "app/checkpoint.h"
 #include "app/files.h"
 #include "sim/simulation.h"
+#include "sim/touched.h"
 
 #include <zstd.h>
 
@@ -151,10 +152,22 @@ bool all_zero(const std::int32_t* p, std::size_t n) {
     return any == 0;
 }
 
+// The columns of `box` widened by the one step a write may reach beyond a
+// cell's column, as a range of one axis kept on the grid.
+struct AxisRange {
+    int from, to;  // inclusive; empty when from > to
+};
+AxisRange scan_range(const ColumnBox& box, int axis) {
+    if (box.empty()) return {1, 0};
+    return {std::max(box.lo[axis] - 1, 0), std::min(box.hi[axis] + 1, kAxis - 1)};
+}
+
 // A grid's non-zero sites: their count, the gaps between their site indices
-// (the first counted from -1), then their values. Whole columns are tested
-// first: most of the lattice is empty.
-void put_sparse(Bytes& out, Bytes& values, Section s, const std::int32_t* grid) {
+// (the first counted from -1), then their values. Only the columns of `box`
+// can hold any, so no other page of the grid is read; whole columns are tested
+// first, since most of the box is empty too.
+void put_sparse(Bytes& out, Bytes& values, Section s, const std::int32_t* grid,
+                const ColumnBox& box) {
     const std::size_t start = begin_section(out, s);
     const int width = width_of(s);
     const std::size_t column = std::size_t(kAxis) * width;
@@ -162,16 +175,20 @@ void put_sparse(Bytes& out, Bytes& values, Section s, const std::int32_t* grid) 
     out.put<std::uint32_t>(0);
     std::uint32_t count = 0;
     std::int64_t last = -1;
-    for (std::size_t col = 0; col < std::size_t(kAxis) * kAxis; ++col) {
-        const std::int32_t* p = grid + col * column;
-        if (all_zero(p, column)) continue;
-        for (int z = 0; z < kAxis; ++z) {
-            if (all_zero(p + z * width, width)) continue;
-            const std::int64_t index = std::int64_t(col) * kAxis + z;
-            out.put(std::uint32_t(index - last));
-            values.append(p + z * width, 4 * std::size_t(width));
-            last = index;
-            ++count;
+    const AxisRange xs = scan_range(box, 0), ys = scan_range(box, 1);
+    for (int x = xs.from; x <= xs.to; ++x) {
+        for (int y = ys.from; y <= ys.to; ++y) {
+            const std::size_t col = std::size_t(x) * kAxis + std::size_t(y);
+            const std::int32_t* p = grid + col * column;
+            if (all_zero(p, column)) continue;
+            for (int z = 0; z < kAxis; ++z) {
+                if (all_zero(p + z * width, width)) continue;
+                const std::int64_t index = std::int64_t(col) * kAxis + z;
+                out.put(std::uint32_t(index - last));
+                values.append(p + z * width, 4 * std::size_t(width));
+                last = index;
+                ++count;
+            }
         }
     }
     if (out.ok()) std::memcpy(out.data() + start, &count, 4);
@@ -215,10 +232,10 @@ void capture(Bytes& b, Bytes& values, std::int64_t frame, const CheckpointView& 
     b.put(std::uint32_t(n));
     b.append(Cells, sizeof(TCells) * std::size_t(n));
     end_section(b, at);
-    put_sparse(b, values, kWorld, &world[0][0][0]);
-    put_sparse(b, values, kClamp, &world_clamp[0][0][0]);
-    put_sparse(b, values, kGravity, &world_gravity[0][0][0]);
-    put_sparse(b, values, kSignal, &world_signal[0][0][0][0]);
+    put_sparse(b, values, kWorld, &world[0][0][0], touched_columns);
+    put_sparse(b, values, kClamp, &world_clamp[0][0][0], touched_columns);
+    put_sparse(b, values, kGravity, &world_gravity[0][0][0], touched_gravity_columns);
+    put_sparse(b, values, kSignal, &world_signal[0][0][0][0], touched_columns);
 }
 
 void put_header(std::uint8_t* h, std::uint32_t method, std::uint64_t raw, std::uint64_t stored) {
@@ -452,6 +469,8 @@ void fill_sparse(const Parsed& p, Section s, std::int32_t* grid) {
     std::int64_t index = -1;
     for (std::uint32_t k = 0; k < n; ++k) {
         index += get<std::uint32_t>(d + 4 + 4 * std::size_t(k));
+        const std::int64_t col = index / kAxis;
+        note_cell_column(int(col / kAxis), int(col % kAxis));
         std::memcpy(grid + index * width, values + std::size_t(k) * 4 * width,
                     4 * std::size_t(width));
     }
@@ -473,6 +492,7 @@ void apply(const Parsed& p) {
     fill_sparse(p, kSignal, &world_signal[0][0][0][0]);
     const auto n = get<std::int32_t>(p.at[kCell]);
     std::memcpy(Cells, p.at[kCell] + 4, sizeof(TCells) * std::size_t(n));
+    for (int i = 0; i < n; ++i) note_cell_column(Cells[i].x, Cells[i].y);
     publish_cells_count(n);
     rng_set_state(get<std::uint64_t>(p.at[kRun] + 8));
     const auto switches = get<std::uint32_t>(p.at[kRun] + 16);

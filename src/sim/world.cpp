@@ -1,6 +1,7 @@
 // World state: the grids, the cell table, the per-type tables and seeding.
 #include "sim/world.h"
 #include "sim/signal.h"
+#include "sim/touched.h"
 #include "sim/worker_state.h"
 
 #include <sys/mman.h>
@@ -102,12 +103,22 @@ void clear_grids(bool with_gravity) {
     zero_region(g_clamp);
     zero_region(g_signal);
     if (with_gravity) zero_region(g_gravity);
+    forget_touched_columns(with_gravity);
     note_world_edit();
+}
+
+ColumnBox touched_columns;
+ColumnBox touched_gravity_columns;
+
+void forget_touched_columns(bool with_gravity) {
+    touched_columns = ColumnBox{};
+    if (with_gravity) touched_gravity_columns = ColumnBox{};
 }
 
 void put_to_world(TCells* cell) {
     assert(cell->x >= 0 && cell->x < kAxis && cell->y >= 0 && cell->y < kAxis && cell->z >= 0 &&
            cell->z < kAxis);
+    note_cell_column(cell->x, cell->y);
     st(world[cell->x][cell->y][cell->z], cell->type);
     note_world_edit();
 }
