@@ -39,7 +39,7 @@ bool g_focused = false;
 
 // GLFW's key for each of ours: the key's place on a US keyboard, which GLFW
 // reports whatever the layout. Letters other than W, A, S and D are looked up
-// by label when the window opens (refresh_layout).
+// by label at every press and whenever the window gets the focus (refresh_layout).
 constexpr int kUsKey[int(Key::Count)] = {
     GLFW_KEY_0,
     GLFW_KEY_1,
@@ -130,7 +130,11 @@ void on_error(int, const char* description) {
 
 void on_key(GLFWwindow*, int code, int, int action, int mods) {
     Key key;
-    if (action != GLFW_PRESS || !from_glfw(code, key)) return;
+    if (action != GLFW_PRESS) return;
+    // Labels are read at every press, so a layout switched while the window
+    // has the focus applies at once. A press is rare; the look-up is cheap.
+    refresh_layout();
+    if (!from_glfw(code, key)) return;
     g_tapped[int(key)] = true;
     if (g_press_count == kPressQueue) return;  // a full queue drops the press
     g_presses[(g_press_head + g_press_count++) % kPressQueue] = {key, (mods & GLFW_MOD_SHIFT) != 0};

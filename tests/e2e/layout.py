@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """End to end under a French keyboard layout: M and L act by the letters on
 their labels, the flight keys by their places (Z is where W is on a US
-keyboard).
+keyboard); a layout switched while the window has the focus applies at once.
 
 Usage: layout.py --binary PATH --xprobe PATH [unittest arguments]
 """
+import time
+
 import harness
 from harness import BLUE, RED, YELLOW, SessionTest, colony
 
@@ -33,10 +35,23 @@ class FrenchLayout(SessionTest):
         self.s.key("l")
         self.s.wait_colour(YELLOW, 20)
 
-    def test_03_z_in_the_w_place_flies_forward(self):
+    def test_04_z_in_the_w_place_flies_forward(self):
         before = self.s.shot().data
         self.s.hold("z")
         harness.wait_until("the view after Z", lambda: self.s.shot().data != before)
+
+    def test_03_a_layout_switched_while_focused_applies_at_once(self):
+        # The M label moves between the US and the French places; the window
+        # keeps the focus throughout; French is in force again for the flight.
+        shown = self.s.shot().count(RED)
+        self.assertGreater(shown, 100)
+        for layout in ("us", "fr"):
+            harness.run("setxkbmap", layout)
+            time.sleep(0.3)
+            self.s.key("m")
+            self.s.wait_no_colour(RED)
+            self.s.key("m")
+            self.s.wait_colour(RED, shown)
 
     @classmethod
     def tearDownClass(cls):
