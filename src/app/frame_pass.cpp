@@ -6,6 +6,7 @@
 BOOLEAN k_p = 0;
 BOOLEAN kSpace = 0;
 BOOLEAN kReturn = 0;
+long frame_number = 0;
 
 void serve_requests() {
     if (k_p) {
@@ -23,19 +24,14 @@ void serve_requests() {
     }
 }
 
-void cell_step(int i) {
-    TCells& c = Cells[i];
-    c.type = world[c.x][c.y][c.z];
-    c.clamps = world_clamp[c.x][c.y][c.z];
-    if (c.clamps > 1) random_walk_turn(i);
-}
-
 void frame_pass() {
     serve_requests();
     frame_cells([](int) {});
+    ++frame_number;
 }
 
 void reset_to_program_start() {
     reset_simulation();
     k_p = kSpace = kReturn = 0;
+    frame_number = 0;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "sim/simulation.h"
+#include "sim/step.h"
 
 // One-shot requests: the controls set them, serve_requests() clears them once
 // served in the same frame. Main thread only.
@@ -15,27 +16,9 @@ extern BOOLEAN kReturn;  // divide every cell once (Return)
 // once (kReturn), reload the genome and then the colony (kSpace).
 void serve_requests();
 
-// The simulation part of a cell's step: its type and clamp state are read back
-// from the grids, and a pushed cell takes a random-walk turn.
-void cell_step(int i);
-
-// Every cell in table order, with the count read afresh at each step, so that
-// cells born during the pass get their turn in the same pass: gravity when it is
-// on, gene expression, the cell's step, then visit(i) (drawing, or nothing).
-template <class Visit>
-void frame_cells(Visit&& visit) {
-    constexpr int kAhead = 8;  // cells in growth order lie all over the lattice
-    for (int i = 0; i < Cells_count; ++i) {
-        if (i + kAhead < Cells_count) {
-            const TCells& next = Cells[i + kAhead];
-            prefetch_site(next.x, next.y, next.z);
-        }
-        if (k_g) apply_column_gravity(i);
-        express_genes(i);
-        cell_step(i);
-        visit(i);
-    }
-}
+// Frames simulated since start, as both programs count them: every frame pass
+// adds one, a paused frame none; a loaded checkpoint sets it. Main thread only.
+extern long frame_number;
 
 // A whole frame without drawing: the requests, then every cell's step.
 void frame_pass();

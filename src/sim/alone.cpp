@@ -1,9 +1,11 @@
 // A program built from the simulation core alone: it grows the seed cell for a
-// few frames with every rule in play and prints the colony's size. The build
-// fails if the core ever needs anything from the layers above it.
+// few frames with every rule in play, through the very step every program
+// runs, and prints the colony's size. The build fails if the core ever needs
+// anything from the layers above it.
 #include <cstdio>
 
 #include "sim/simulation.h"
+#include "sim/step.h"
 
 int main() {
     Cells_Init();
@@ -12,11 +14,7 @@ int main() {
     for (int frame = 0; frame < 3; ++frame) {
         settle_signal(1);
         divide_every_cell();
-        for (int i = 0; i < Cells_count; ++i) {
-            apply_column_gravity(i);
-            express_genes(i);
-            if (world_clamp[Cells[i].x][Cells[i].y][Cells[i].z] > 1) random_walk_turn(i);
-        }
+        frame_cells([](int) {});
     }
     std::printf("%d cells\n", int(Cells_count));
     return Cells_count == 8 ? 0 : 1;

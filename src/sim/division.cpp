@@ -3,7 +3,10 @@
 #include "sim/division.h"
 #include "sim/faces.h"
 #include "sim/random.h"
+#include "sim/signal.h"
 #include "sim/world.h"
+
+#include <cassert>
 
 namespace {
 
@@ -21,6 +24,21 @@ constexpr Face kOrder[kDivisionOrders][6] = {
 constexpr FaceBounds kDaughterBounds = {2, true};
 
 }  // namespace
+
+void add_cell(int x, int y, int z) {
+    const int n = Cells_count;
+    if (n >= kMaxCells) return;  // a full table drops the birth
+    assert(interior(x, y, z));
+    TCells& c = Cells[n];
+    st(c.x, x);
+    st(c.y, y);
+    st(c.z, z);
+    c.type = 1;
+    put_to_world(&c);
+    update_cell_signal(n);  // the newborn's levels exist before the worker can see it
+    world_gravity[x][y][z] = world_gravity[x][y][z + 1] + 1;
+    publish_cells_count(n + 1);
+}
 
 void divide_in_order(int i, int order) {
     const int x = Cells[i].x, y = Cells[i].y, z = Cells[i].z;

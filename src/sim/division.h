@@ -6,6 +6,9 @@
 // at its first, second, third and fourth element.
 inline constexpr int kDivisionOrders = 4;
 
+// Appends a type-1 cell at an empty interior site with its levels computed;
+// a full table drops the birth.
+void add_cell(int x, int y, int z);
 // Divides cell i in search order `order` (0..3).
 void divide_in_order(int i, int order);
 // Divides cell i in an order drawn from the sequence (one draw).

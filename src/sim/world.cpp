@@ -1,6 +1,5 @@
 // World state: the grids, the cell table, the per-type tables and seeding.
 #include "sim/world.h"
-#include "sim/signal.h"
 #include "sim/touched.h"
 #include "sim/worker_state.h"
 
@@ -136,19 +135,4 @@ void Cells_Init() {
     world_gravity[20][20][50] = 1;
     put_to_world(&seed);
     publish_cells_count(1);
-}
-
-void add_cell(int x, int y, int z) {
-    const int n = Cells_count;
-    if (n >= kMaxCells) return;  // a full table drops the birth
-    assert(interior(x, y, z));
-    TCells& c = Cells[n];
-    st(c.x, x);
-    st(c.y, y);
-    st(c.z, z);
-    c.type = 1;
-    put_to_world(&c);
-    update_cell_signal(n);  // the newborn's levels exist before the worker can see it
-    world_gravity[x][y][z] = world_gravity[x][y][z + 1] + 1;
-    publish_cells_count(n + 1);
 }

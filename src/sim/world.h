@@ -118,9 +118,6 @@ void clear_grids(bool with_gravity);
 void Cells_Init();
 // Writes the cell's type into world at its site.
 void put_to_world(TCells* cell);
-// Appends a type-1 cell at an empty interior site with its levels computed;
-// a full table drops the birth.
-void add_cell(int x, int y, int z);
 
 // Level of channel c at site (x, y, z), 0 for a channel outside 0..19.
 inline std::int32_t level_at(int x, int y, int z, int c) {
