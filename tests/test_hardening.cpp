@@ -101,7 +101,7 @@ TEST_F(Hardening, WriteFaultsTimesWritersKeepThePreviousFile) {
         [] { return !save_cell_list_to("w/out"); },
         [] { return !save_genome_dump_to("w/out"); },
         [] { return !save_checkpoint("w/out", 3, CheckpointView{}); },
-        [&] { return !write_png("w/out", 100, 100, noise.data()); },
+        [&] { return !PngWriter(PngLevel::Default).write("w/out", 100, 100, noise.data()); },
         [&] { return batch("--out"); },
         [&] { return batch("--stats"); },
     };

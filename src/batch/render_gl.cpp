@@ -12,7 +12,7 @@
 #include "view/heat_map.h"
 #include "view/movie_pipe.h"
 #include "view/overlay.h"
-#include "view/png_fast.h"
+#include "view/png_file.h"
 
 #include <GL/gl.h>
 
@@ -32,7 +32,7 @@ struct BatchRenderer::State {
     std::string path;                  // DIR/cells-NNNNNN.png, sized once
     std::string error;
     MoviePipe movie;
-    PngSequenceWriter png;
+    PngWriter png{PngLevel::Fastest};
     bool context = false;
 
     ~State() {
@@ -141,8 +141,7 @@ int BatchRenderer::frame(int frame) {
     frame_colony(o);
     draw_picture();
     stamp(o, frame);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, o.render_width, o.render_height, GL_RGB, GL_UNSIGNED_BYTE, s.pixels.data());
+    read_back_frame(o.render_width, o.render_height, s.pixels.data());
     if (!o.render_dir.empty()) {
         std::snprintf(s.path.data(), s.path.size(), "%s/cells-%06d.png", o.render_dir.c_str(),
                       frame);

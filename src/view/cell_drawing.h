@@ -63,6 +63,7 @@ void draw_frame_pass_with(Sink& sink) {
     heat_frame_begin(heat_channel);
     sink.begin();
     frame_cells([&sink](int i) { draw_cell(i, sink); });
+    ++frame_number;
     sink.end();
     heat_frame_end();
 }

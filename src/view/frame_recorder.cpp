@@ -11,15 +11,16 @@
 bool FrameRecorder::start(long frame_number, int width, int height, bool use_ffmpeg) {
     if (active_ || width <= 0 || height <= 0) return false;
     if (use_ffmpeg) {
-        std::snprintf(target_, sizeof target_, "kelvaro-%06ld.mp4", frame_number);
+        free_file_name(target_, sizeof target_, "kelvaro", frame_number, ".mp4");
         if (!movie_.open(target_, width, height)) return false;
-        png_.reset();
     } else {
-        std::snprintf(target_, sizeof target_, "kelvaro-%06ld", frame_number);
+        free_file_name(target_, sizeof target_, "kelvaro", frame_number, "");
         if (mkdir(target_, 0755) != 0 && errno != EEXIST) return false;
-        png_.reset(new std::uint8_t[stored_png_size(width, height)]);
+        if (!png_) png_ = std::make_unique<PngWriter>(PngLevel::Stored);
+        if (!png_->reserve(width, height)) return false;
     }
     pixels_.reset(new std::uint8_t[std::size_t(width) * height * 3]);
+    as_pngs_ = !use_ffmpeg;
     width_ = width;
     height_ = height;
     frames_ = 0;
@@ -30,10 +31,10 @@ bool FrameRecorder::start(long frame_number, int width, int height, bool use_ffm
 bool FrameRecorder::add_frame() {
     if (!active_) return false;
     bool ok;
-    if (png_) {
+    if (as_pngs_) {
         char name[96];
         std::snprintf(name, sizeof name, "%s/%06ld.png", target_, frames_);
-        ok = write_stored_png(name, width_, height_, pixels_.get(), png_.get());
+        ok = png_->write(name, width_, height_, pixels_.get());
     } else {
         ok = movie_.write(pixels_.get());
     }
@@ -48,8 +49,7 @@ bool FrameRecorder::add_frame() {
 bool FrameRecorder::stop() {
     if (!active_) return false;
     active_ = false;
-    const bool ok = png_ ? true : movie_.close();
+    const bool ok = as_pngs_ ? true : movie_.close();
     pixels_.reset();
-    png_.reset();
     return ok;
 }

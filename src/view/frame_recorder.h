@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "view/movie_pipe.h"
+#include "view/png_file.h"
 
 // One recording at a time.
 class FrameRecorder {
@@ -44,5 +45,6 @@ class FrameRecorder {
     char target_[64] = "";
     MoviePipe movie_;
     std::unique_ptr<std::uint8_t[]> pixels_;
-    std::unique_ptr<std::uint8_t[]> png_;  // the PNG being built; null for a movie
+    bool as_pngs_ = false;            // PNGs into the folder, not a movie
+    std::unique_ptr<PngWriter> png_;  // kept from one recording to the next
 };

@@ -2,6 +2,8 @@
 // the frame pass drawn as GL points. Needs a current GL context.
 #pragma once
 
+#include <cstdint>
+
 // Viewport and perspective for a client area of x by y pixels; a height of 0
 // (a minimised window) keeps the previous projection.
 void set_projection(int x, int y);
@@ -9,6 +11,9 @@ void set_projection(int x, int y);
 void clear_to_sky();
 // Multiplies the camera's view transform onto the current matrix.
 void apply_camera();
+// Reads the frame drawn so far (the back buffer) as width x height RGB pixels,
+// rows bottom-up, into `rgb`; the pixel-store state is left as it was.
+void read_back_frame(int width, int height, std::uint8_t* rgb);
 // The three red axis markers from the origin.
 void draw_axis_markers();
 // Every live cell drawn as it stands, with no step of the simulation (the

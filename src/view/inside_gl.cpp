@@ -174,13 +174,7 @@ void record_frame(int width, int height) {
         stop_recording();
         return;
     }
-    glPushAttrib(GL_PIXEL_MODE_BIT);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, g_recorder.pixels());
-    glPopClientAttrib();
-    glPopAttrib();
+    read_back_frame(width, height, g_recorder.pixels());
     if (!g_recorder.add_frame()) {
         std::fprintf(stderr, "kelvaro: recording to %s failed; it has stopped\n",
                      g_recorder.target());

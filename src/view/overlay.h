@@ -4,9 +4,6 @@
 // and nothing here changes a simulated value. GL side.
 #pragma once
 
-// Frames rendered since start.
-extern long frame_number;
-
 // Once per frame, after the scene: updates the statistics and, while
 // show_overlay is set, draws the overlay over a client area of width x height.
 // Leaves every piece of GL state as it found it, the current colour included.

@@ -6,6 +6,7 @@
 #include "view/checkpoint_keys.h"
 #include "view/flags.h"
 #include "view/gl_text.h"
+#include "view/gl_view.h"
 #include "view/overlay_stats.h"
 #include "sim/simulation.h"
 #include "view/png_file.h"
@@ -17,9 +18,9 @@
 #include <cstdio>
 #include <cstring>
 
-long frame_number = 0;
-
 namespace {
+
+long g_frames_drawn = 0;  // frames shown, paused ones too: the frame rate
 
 using screen::begin_screen;
 using screen::end_screen;
@@ -152,11 +153,11 @@ void draw_overlay(int width, int height) {
 }  // namespace
 
 void overlay_frame(int width, int height) {
-    ++frame_number;
+    ++g_frames_drawn;
     const double t = now_s();
     g_census.take();
     g_history.record(g_census);
-    g_frame_rate.add(t, double(frame_number));
+    g_frame_rate.add(t, double(g_frames_drawn));
     g_pass_rate.add(t, double(signal_worker_passes()));
     if (show_overlay && width > 0 && height > 0) draw_overlay(width, height);
 }
@@ -177,14 +178,9 @@ bool save_screenshot(int width, int height) {
         capacity = width * height * 3;
         pixels = new std::uint8_t[capacity];
     }
-    glPushAttrib(GL_PIXEL_MODE_BIT);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-    glPopClientAttrib();
-    glPopAttrib();
+    read_back_frame(width, height, pixels);
+    static PngWriter png(PngLevel::Default);
     char name[64];
-    std::snprintf(name, sizeof name, "kelvaro-%06ld.png", frame_number);
-    return write_png(name, width, height, pixels);
+    free_file_name(name, sizeof name, "kelvaro", frame_number, ".png");
+    return png.write(name, width, height, pixels);
 }

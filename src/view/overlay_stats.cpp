@@ -1,20 +1,10 @@
-// The overlay's statistics and the PNG writer: no GL.
+// The overlay's statistics: no GL.
 #include "view/overlay_stats.h"
 
-#include "app/files.h"
 #include "sim/world.h"
-#include "view/png_file.h"
 
 #include <algorithm>
 #include <iterator>
-
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#include <stb/stb_image_write.h>
-#pragma GCC diagnostic pop
 
 void TypeCensus::take() {
     std::fill(std::begin(count), std::end(count), 0);
@@ -72,20 +62,4 @@ std::int32_t PopulationHistory::peak_live() const {
     std::int32_t peak = 0;
     for (int a = 0; a < size_; ++a) peak = std::max(peak, live(a));
     return peak;
-}
-
-namespace {
-void to_writer(void* context, void* data, int size) {
-    static_cast<AtomicFileWriter*>(context)->write(static_cast<const char*>(data), size);
-}
-}  // namespace
-
-bool write_png(const char* path, int width, int height, const std::uint8_t* rgb_bottom_up) {
-    AtomicFileWriter out(path);
-    if (!out.ok()) return false;
-    // The last row first: PNG rows run top-down.
-    const std::uint8_t* last_row = rgb_bottom_up + std::size_t(height - 1) * width * 3;
-    if (!stbi_write_png_to_func(to_writer, &out, width, height, 3, last_row, -width * 3))
-        return false;
-    return out.commit();
 }

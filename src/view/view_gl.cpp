@@ -29,6 +29,16 @@ void apply_camera() {
     glTranslatef(-camera.x, -camera.y, -camera.z);
 }
 
+void read_back_frame(int width, int height, std::uint8_t* rgb) {
+    glPushAttrib(GL_PIXEL_MODE_BIT);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    glPopClientAttrib();
+    glPopAttrib();
+}
+
 void draw_axis_markers() {
     glPushMatrix();
     apply_camera();
