@@ -138,7 +138,3 @@ bool save_genome_dump_to(const char* path) {
     }
     return out.commit();
 }
-
-void save_genome_dump() {
-    save_genome_dump_to(kGenomeDump);
-}

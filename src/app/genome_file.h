@@ -19,7 +19,5 @@ void load_genome();
 // Reads a genome into DNA, DNA_Count, Glueds and Signal_strength (the worker is
 // parked meanwhile), then writes the dump to `dump_path` unless it is null.
 GenomeLoadReport load_genome_from(const char* path, const char* dump_path);
-// Writes the dump to kGenomeDump.
-void save_genome_dump();
 // Writes the dump: one line per gene, then the thresholds of types 0..29.
 bool save_genome_dump_to(const char* path);
