@@ -10,11 +10,22 @@ of the per-second frame rates it prints.
   gl_fps.py ... --compare inside   (plain view, heat map, heat map and slice)
   gl_fps.py ... --compare record   (plain view, recording with F11)
   gl_fps.py ... --compare record --without-ffmpeg   (recording to PNGs)
+  gl_fps.py --suite [--build build] [--seconds S] [--grow-seconds G] [--rounds R]
+                                   (the drawing table: bare programs, smoothed and sprite paths)
 
 With --compare the modes take turns in the same process, --rounds times for
 --phase-seconds each, so that a change in the machine's load hits them alike;
 each mode's per-second rates are pooled, and the median and range are given
 with the ratio of the medians to the plain view's.
+
+--suite runs, back to back in one X server and on the same colonies, the bare
+drawing programs (kelvaro-gl-bare: smoothed points in immediate mode, from one
+vertex-array call, and through the point-sprite shader), the window program
+with KELVARO_POINTS=smooth and the window program as it draws by default: a
+static 200,000-cell block from the start camera, the same block with Home (all
+cells in view), 50,000 cells, and the example embryo growing under V. --rounds
+repeats the whole sequence, so that a change in the machine's load hits every
+variant alike; rates are pooled over the rounds.
 
 With --cells N it writes a block of N cells (types 2..9 mixed, on the floor in
 front of the start camera).
@@ -86,9 +97,155 @@ def compare(args, env, log_path):
               (name, m, min(r), max(r), len(r), 100 * m / base))
 
 
+def start_xvfb():
+    read_fd, write_fd = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24",
+                             "-nolisten", "tcp"], pass_fds=(write_fd,),
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    with os.fdopen(read_fd) as f:
+        env = dict(os.environ, DISPLAY=":" + f.readline().strip())
+    return xvfb, env
+
+
+def peak_mb(pid):
+    with open("/proc/%d/status" % pid) as f:
+        return int([l.split()[1] for l in f if l.startswith("VmHWM")][0]) // 1024
+
+
+def log_rows(path, start):
+    with open(path) as f:
+        f.seek(start)
+        return [line.split() for line in f if line.startswith("fps")]
+
+
+def bare(build, env, mode, cells, all_in_view, seconds):
+    """Per-second rates of kelvaro-gl-bare."""
+    work = tempfile.mkdtemp(prefix="kelvaro-bare-")
+    log_path = os.path.join(work, "fps.log")
+    with open(log_path, "w") as log:
+        args = [os.path.join(build, "kelvaro-gl-bare"), mode, str(cells)] + (["all"] if all_in_view else [])
+        prog = subprocess.Popen(args, env=env, stderr=log)
+        time.sleep(2.0)
+        start = os.path.getsize(log_path)
+        time.sleep(seconds)
+        prog.terminate()
+        prog.wait()
+    rates = [float(r[1]) for r in log_rows(log_path, start)]
+    shutil.rmtree(work, ignore_errors=True)
+    return rates
+
+
+def window(build, env, points, files, keys_after_load, seconds):
+    """Per-second (rate, cells) of the frame-logging window program, its first
+    frame's delay after launch and its peak resident memory."""
+    work = tempfile.mkdtemp(prefix="kelvaro-fps-")
+    for name, text in files.items():
+        with open(os.path.join(work, name), "w") as f:
+            f.write(text)
+    log_path = os.path.join(work, "fps.log")
+    prog_env = dict(env, KELVARO_POINTS=points)
+    with open(log_path, "w") as log:
+        launched = time.monotonic()
+        prog = subprocess.Popen([os.path.join(build, "kelvaro-framelog")], cwd=work, env=prog_env,
+                                stderr=log)
+        time.sleep(1.5)
+        keys(env, ["space"])
+        time.sleep(2.5)  # the reload and its settling passes
+        keys(env, keys_after_load)
+        time.sleep(1.0)
+        start = os.path.getsize(log_path)
+        time.sleep(seconds)
+        peak = peak_mb(prog.pid)
+        prog.terminate()
+        prog.wait()
+    with open(log_path) as f:
+        first = [float(l.split()[3]) for l in f if l.startswith("first frame at")]
+    rows = [(float(r[1]), int(r[3])) for r in log_rows(log_path, start)]
+    shutil.rmtree(work, ignore_errors=True)
+    return rows, (first[0] - launched) * 1000 if first else float("nan"), peak
+
+
+def summary(rates):
+    if not rates:
+        return "no rates"
+    return "%6.1f fps (%.1f to %.1f, %d s)" % (statistics.median(rates), min(rates), max(rates),
+                                             len(rates))
+
+
+def growth_table(pooled):
+    """The growing embryo's rates by population, in buckets of 10,000 cells."""
+    buckets = {}
+    for name, rows in pooled.items():
+        for rate, cells in rows:
+            buckets.setdefault(cells // 10000, {}).setdefault(name, []).append(rate)
+    for b in sorted(buckets):
+        cols = "  ".join("%s %6.1f" % (n, statistics.median(buckets[b][n])) if n in buckets[b]
+                         else "%s    -  " % n for n in pooled)
+        print("    %6d-%6d cells  %s" % (b * 10000, b * 10000 + 9999, cols))
+
+
+def suite(args):
+    here = os.path.dirname(os.path.abspath(__file__))
+    examples = os.path.join(here, "..", "examples")
+    genome = open(os.path.join(examples, "dna.vdna")).read()
+    embryo = open(os.path.join(examples, "list.txt")).read()
+    args.build = os.path.abspath(args.build)
+    statics = [("200,000 cells, start camera", 200000, []), ("200,000 cells, all in view (Home)", 200000, ["Home"]),
+               ("50,000 cells, start camera", 50000, [])]
+    variants = [("bare smoothed, immediate", "smooth"), ("bare smoothed, one call", "smooth-array"),
+                ("bare sprites, one call", "sprite")]
+    xvfb, env = start_xvfb()
+    pooled, extra = {}, {}
+    try:
+        for _ in range(args.rounds):
+            for title, n, home in statics:
+                for name, mode in variants:
+                    pooled.setdefault((title, name), []).extend(
+                        bare(args.build, env, mode, n, bool(home), args.seconds))
+                for name, points in (("window, KELVARO_POINTS=smooth", "smooth"), ("window", "")):
+                    rows, first, peak = window(args.build, env, points,
+                                               {"list.txt": block(n), "dna.vdna": "\n"}, home,
+                                               args.seconds)
+                    pooled.setdefault((title, name), []).extend(r for r, _ in rows)
+                    extra.setdefault((title, name), []).append((first, peak))
+            for name, points in (("smooth", "smooth"), ("sprites", "")):
+                rows, first, peak = window(args.build, env, points,
+                                           {"list.txt": embryo, "dna.vdna": genome}, ["v"],
+                                           args.grow_seconds)
+                pooled.setdefault(("growing embryo", name), []).extend(rows)
+                extra.setdefault(("growing embryo", name), []).append((first, peak))
+    finally:
+        xvfb.terminate()
+    for title, _, _ in statics:
+        print(title)
+        for (t, name), rates in pooled.items():
+            if t != title:
+                continue
+            more = extra.get((t, name))
+            tail = ("  first frame %.0f ms, peak %d MB" % (statistics.median(f for f, _ in more),
+                                                        max(p for _, p in more))) if more else ""
+            print("  %-32s %s%s" % (name, summary(rates), tail))
+        smooth = statistics.median(pooled[(title, "window, KELVARO_POINTS=smooth")])
+        sprite = statistics.median(pooled[(title, "bare sprites, one call")])
+        new = statistics.median(pooled[(title, "window")])
+        print("  window / window smooth: %.2f   window / bare sprites: %.0f%%" %
+              (new / smooth, 100 * new / sprite))
+    print("growing embryo (V), median fps by population")
+    growth_table({n: pooled[("growing embryo", n)] for n in ("smooth", "sprites")})
+    for name in ("smooth", "sprites"):
+        more = extra[("growing embryo", name)]
+        print("  %s: first frame %.0f ms, peak %d MB" % (name, statistics.median(f for f, _ in more),
+                                                       max(p for _, p in more)))
+    return 0
+
+
 def main():
     ap = argparse.ArgumentParser()
-    ap.add_argument("--binary", required=True)
+    ap.add_argument("--suite", action="store_true", help="the drawing table (see above)")
+    ap.add_argument("--build", default="build", help="with --suite: the build folder")
+    ap.add_argument("--grow-seconds", type=float, default=60)
+    ap.add_argument("--binary")
     ap.add_argument("--cells", type=int)
     ap.add_argument("--colony")
     ap.add_argument("--genome")
@@ -100,6 +257,10 @@ def main():
     ap.add_argument("--rounds", type=int, default=3)
     ap.add_argument("--phase-seconds", type=float, default=4)
     args = ap.parse_args()
+    if args.suite:
+        return suite(args)
+    if not args.binary:
+        ap.error("--binary is required without --suite")
     work = tempfile.mkdtemp(prefix="kelvaro-fps-")
     read_fd, write_fd = os.pipe()
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24",

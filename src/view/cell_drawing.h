@@ -13,9 +13,21 @@
 #include "view/heat_map.h"
 #include "view/rgb.h"
 
+// The type colours, 1..18 (entry 0 unused).
+inline constexpr Rgb kTypeColors[19] = {
+    {0, 0, 0},       {255, 255, 0}, {255, 0, 0},     {0, 0, 255},     {0, 0, 255},
+    {255, 0, 255},   {255, 120, 0}, {255, 255, 255}, {0, 0, 0},       {55, 55, 255},
+    {255, 0, 0},     {0, 255, 100}, {255, 0, 100},   {100, 100, 100}, {255, 0, 100},
+    {255, 100, 100}, {255, 0, 100}, {255, 100, 0},   {255, 150, 10},
+};
+
 // The colour of a cell type; false for types without one (0, negative, 19 and
 // up), which are drawn in whatever colour is current.
-bool type_color(int type, Rgb& out);
+inline bool type_color(int type, Rgb& out) {
+    if (type < 1 || type > 18) return false;
+    out = kTypeColors[type];
+    return true;
+}
 
 // A drawn cell in the heat map's colour of its level on heat_channel; the
 // level widens the range of this frame.

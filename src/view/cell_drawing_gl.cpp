@@ -120,10 +120,8 @@ Rgb current_gl_color() {
     return {unit_to_byte(c[0]), unit_to_byte(c[1]), unit_to_byte(c[2])};
 }
 
-// One draw call of the batch through the sprite program. The colour left
-// current is the last one the batch issued, as after an immediate-mode batch.
-void draw_point_batch(GLuint program, const PointBatchSink& sink) {
-    const PointBatch& b = sink.batch;
+// One draw call of the batch through the sprite program.
+void draw_sprites(GLuint program, const PointBatch& b) {
     glPushMatrix();
     apply_camera();
     glUseProgram(program);
@@ -140,7 +138,6 @@ void draw_point_batch(GLuint program, const PointBatchSink& sink) {
     glDisable(GL_VERTEX_PROGRAM_POINT_SIZE);
     glUseProgram(0);
     glPopMatrix();
-    glColor4ub(sink.current.r, sink.current.g, sink.current.b, 255);
 }
 
 // Draws with whichever path the context has: `fill` runs the cell decisions
@@ -155,7 +152,10 @@ void draw_with_gl(Fill&& fill) {
     }
     PointBatchSink sink{point_batch, current_gl_color()};
     fill(sink);
-    draw_point_batch(program, sink);
+    draw_sprites(program, sink.batch);
+    // The colour left current is the last one the cells issued, as after an
+    // immediate-mode batch.
+    glColor4ub(sink.current.r, sink.current.g, sink.current.b, 255);
 }
 
 }  // namespace
@@ -166,6 +166,12 @@ void draw_cells_gl() {
 
 void draw_view_frame() {
     draw_with_gl([](auto& sink) { draw_view_frame_with(sink); });
+}
+
+bool draw_point_batch_gl(const PointBatch& batch) {
+    const GLuint program = sprite_program();
+    if (program != 0) draw_sprites(program, batch);
+    return program != 0;
 }
 
 bool points_are_sprites() {

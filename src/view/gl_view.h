@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+struct PointBatch;
+
 // Viewport and perspective for a client area of x by y pixels; a height of 0
 // (a minimised window) keeps the previous projection.
 void set_projection(int x, int y);
@@ -24,5 +26,8 @@ void draw_cells_gl();
 // GLSL 1.20 is missing or KELVARO_POINTS=smooth asks for smoothed points.
 // Decided at the first drawing in a context.
 bool points_are_sprites();
+// The points of `batch` in one draw call through the point-sprite shader, in
+// the camera's view; false (nothing drawn) where the shader cannot be had.
+bool draw_point_batch_gl(const PointBatch& batch);
 // A new GL context is current: the next drawing builds its shader afresh.
 void gl_context_changed();
