@@ -6,9 +6,10 @@
 // at its first, second, third and fourth element.
 inline constexpr int kDivisionOrders = 4;
 
-// Divides cell i in search order `order` (0..3).
-void divide_in_order(int i, int order);
+// Divides cell i in search order `order` (0..3); `gene` is the division gene
+// that asked (-1: none), for the history.
+void divide_in_order(int i, int order, int gene = -1);
 // Divides cell i in an order drawn from the sequence (one draw).
-void divide_cell(int i);
+void divide_cell(int i, int gene = -1);
 // Divides every live cell once; daughters born meanwhile are not divided again.
 void divide_every_cell();
