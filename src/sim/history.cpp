@@ -58,3 +58,8 @@ void reset_history() {
     history_unknown(kMaxCells);
     history_frame = 0;
 }
+
+namespace {
+// Unknown everywhere before main() runs, as after a reset.
+[[maybe_unused]] const bool g_history_ready = (reset_history(), true);
+}  // namespace
