@@ -95,7 +95,9 @@ bool known_key(std::string_view key) {
 void unknown_field(std::string_view field, std::size_t eq, LineState& line) {
     Reading& r = line.reading;
     const char* at = field.data();
-    const int shown = int(std::min<std::size_t>(field.size(), 40));
+    std::string_view text = field.substr(0, 40);  // the field as shown, without its line break
+    while (!text.empty() && std::isspace((unsigned char)text.back())) text.remove_suffix(1);
+    const int shown = int(text.size());
     if (eq == std::string_view::npos)
         return r.find(at, "'%.*s' has no '=': the field is ignored", shown, at);
     if (eq == 0) return r.find(at, "a field without a key: ignored");
@@ -156,7 +158,8 @@ void apply_field(std::string_view field, LineState& line) {
         // These address the type that Exon[0] names at this moment.
         const std::int32_t t = g.Exon[0];
         if (line.exons == 0)
-            r.find(at, "%.*s before the line's first EX: it sets type %d, the slot's type so far",
+            r.find(at,
+                   "%.*s before the line's first EX: it sets type %d, the slot's type until then",
                    int(eq), at, t);
         if (t < 0 || t >= kTypes) {
             ++r.report.tables_refused;
@@ -236,9 +239,8 @@ GenomeLoadReport read_genome(const char* path, GenomeFindings* findings) {
         if (!continued) ++r.line;
         r.text = buffer;
         if (continued)
-            r.find(buffer,
-                   "a line longer than 19 999 characters: the rest is read as a line "
-                   "of its own");
+            r.find(buffer, "a line longer than 19 999 characters: the rest is read as %s %d",
+                   buffer[0] == '#' ? "a comment, not gene" : "gene", g_read.count);
         continued = length == kLineBuffer - 1 && buffer[length - 1] != '\n';
         if (buffer[0] == '#') continue;
         if (g_read.count >= kMaxGenes) {  // the table is full: later genes are dropped
@@ -255,8 +257,8 @@ GenomeLoadReport read_genome(const char* path, GenomeFindings* findings) {
         if (findings) {
             char message[128];
             std::snprintf(message, sizeof message,
-                          "gene lines past the 200th are ignored: %d lines from here on",
-                          report.lines_dropped);
+                          "gene lines past the 200th are ignored: %d line%s from here on",
+                          report.lines_dropped, report.lines_dropped == 1 ? "" : "s");
             findings->found(first_dropped, message);
         }
     }
