@@ -126,9 +126,10 @@ bool Ring::rebuild_newest_patch() {
     const unsigned long long size = ZSTD_getFrameContentSize(frame, p.size);
     if (size == ZSTD_CONTENTSIZE_ERROR || size == ZSTD_CONTENTSIZE_UNKNOWN || !next.resize(size))
         return false;
-    ZSTD_DCtx_reset(dctx, ZSTD_reset_session_only);
-    ZSTD_DCtx_refPrefix(dctx, top.data(), top.size());
-    return ZSTD_decompressDCtx(dctx, next.data(), size, frame, p.size) == size;
+    // A prefix is raw content, as a dictionary of raw content is; given as a
+    // dictionary it takes no allocation (a referenced prefix takes one each time).
+    return ZSTD_decompress_usingDict(dctx, next.data(), size, frame, p.size, top.data(),
+                                     top.size()) == size;
 }
 
 }  // namespace
