@@ -107,7 +107,7 @@ void draw_inspector(int width) {
     const char* lines[6] = {buf[0], buf[1], buf[2], buf[3], buf[4], buf[5]};
     float w = 260;  // wide enough for the gene's fields
     for (int k = 0; k < told; ++k) w = std::max(w, screen::text_width(story[k]) + 14);
-    const float x = width - 6.0f - w, y = 220;  // below the F1 key legend
+    const float x = width - 6.0f - w, y = 246;  // below the F1 key legend
     const float story_y = y + 6 * kLine + 8 + 104;
     screen::panel(x, y, x + w, story_y + told * kLine + 6);
     for (int k = 0; k < 6; ++k) screen::text(x + 6, y + 6 + k * kLine, lines[k], 235, 235, 235);
