@@ -38,6 +38,18 @@ class Bytes {
         cap_ = c;
         return true;
     }
+    // Gives back memory beyond max(size, n, 1 MB) bytes when it holds more than
+    // a quarter above that (a doubling overshot); false when memory ran out.
+    bool trim(std::size_t n) {
+        const std::size_t keep = std::max({size_, n, std::size_t(1) << 20});
+        if (cap_ <= keep + keep / 4) return true;
+        std::unique_ptr<std::uint8_t[]> q(new (std::nothrow) std::uint8_t[keep]);
+        if (!q) return false;
+        if (size_) std::memcpy(q.get(), p_.get(), size_);
+        p_ = std::move(q);
+        cap_ = keep;
+        return true;
+    }
     // Sets the size, growing when needed.
     bool resize(std::size_t n) {
         if (!reserve(n)) return false;

@@ -137,10 +137,10 @@ bool Ring::rebuild_newest_patch() {
 bool keep_step_state(std::int64_t frame) {
     Ring& r = ring();
     if (!r.set_up()) return false;
-    // The last state's size is the best guess of this one's: a colony that
-    // grows by a few cells a step fits in what it had.
-    if (!r.next.reserve(r.top.size() + r.top.size() / 8)) return false;
     if (!capture_checkpoint_payload(r.next, frame)) return false;
+    // A buffer that doubled past the state would hold memory the ring never
+    // uses: an eighth to spare lets a colony grow for a while without a new one.
+    r.next.trim(r.next.size() + r.next.size() / 8);
     // The patches are a chain down from the newest state: one that cannot be
     // made cuts the chain, and the older states go with it.
     if (r.has_top && !r.store_patch()) r.count = 0;
@@ -179,6 +179,13 @@ void clear_step_states() {
 int step_states_kept() {
     const Ring& r = ring();
     return r.has_top ? 1 + r.count : 0;
+}
+
+std::size_t step_ring_patch_bytes() {
+    Ring& r = ring();
+    std::size_t n = 0;
+    for (int k = 0; k < r.count; ++k) n += r.nth(k).size;
+    return n;
 }
 
 std::size_t step_ring_bytes() {

@@ -10,8 +10,9 @@
 
 #include "app/checkpoint.h"
 
-// Memory for the patches; the two whole states come on top of it.
-inline constexpr std::size_t kStepRingBytes = std::size_t(160) << 20;
+// Memory for the patches; the two whole states come on top of it. At 200 000
+// cells a state is about 31 MB whole and 0.1 to 1 MB as a patch.
+inline constexpr std::size_t kStepRingBytes = std::size_t(128) << 20;
 // The most states kept, whatever their size.
 inline constexpr int kStepRingStates = 1024;
 
@@ -29,3 +30,5 @@ void clear_step_states();
 int step_states_kept();
 // Memory the ring holds: the patches' ring and the whole states' buffers.
 std::size_t step_ring_bytes();
+// Bytes the kept patches take in the ring.
+std::size_t step_ring_patch_bytes();
