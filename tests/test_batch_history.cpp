@@ -83,3 +83,29 @@ TEST_F(Batch, LineageAndEventsAgreeWithTheFinalColony) {
     EXPECT_GT(divisions, by_genes);        // and the divide-alls (gene -1) did too
     EXPECT_GT(int(last_type.size()), 10);  // and genes switched types
 }
+
+TEST_F(Batch, CheckGenomePrintsFindingsForEditorsAndExitsThreeWithSome) {
+    kt::write_file("bad.vdna", "# a type-5 gene\nEN=2;EN =3;EX=5\n");
+    // The command line; its status; the output it gives, in full.
+    const std::tuple<kt::Args, int, std::string> cases[] = {
+        {{"--check-genome", KELVARO_BATCH_DATA "/genome.vdna"},
+         kExitOk,
+         KELVARO_BATCH_DATA "/genome.vdna: 3 genes, 2 division genes, types set: 4 5 6; 0 "
+                            "findings\n"},
+        {{"--check-genome", "bad.vdna"},
+         3,
+         "bad.vdna:2:6: warning: key 'EN ' has blanks, so it is not EN: the field is ignored\n"
+         "bad.vdna:2:1: warning: gene 0 has fewer than two EN: it reads channels 2 and 0\n"
+         "bad.vdna: 1 gene, 0 division genes, types set: 5; 2 findings\n"},
+        {{"--check-genome", "absent.vdna"},
+         kExitUsage,
+         "kelvaro-batch: cannot read genome 'absent.vdna': No such file or directory\n"},
+        {{"--check-genome", "bad.vdna", "--frames", "3"},
+         kExitUsage,
+         "kelvaro-batch: --check-genome takes no other option (it only reads the genome)\n"},
+    };
+    for (const auto& [args, status, output] : cases) {
+        const kt::Outcome r = kt::batch(args);
+        EXPECT_EQ(std::pair(r.status, r.err), std::pair(status, output));
+    }
+}

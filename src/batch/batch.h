@@ -15,7 +15,6 @@
 #include "app/files.h"
 #include "app/frame_pass.h"
 #include "app/genome_file.h"
-#include "sim/history.h"
 
 // Exit statuses.
 inline constexpr int kExitOk = 0;
@@ -79,7 +78,7 @@ struct BatchOptions {
     bool no_division = false;    // with --resume: division off whatever the checkpoint says
     bool no_gravity = false;     // with --resume: gravity off
 
-    // The designer's outputs (history_files.cpp) and the genome check.
+    // The designer's outputs (history_files.h) and the genome check (check_genome.h).
     std::string lineage;       // one row per cell at the end: parent, generation, type's gene
     std::string events;        // one row per division and type change, as they happen
     std::string check_genome;  // only check this genome file and say what it does
@@ -106,12 +105,6 @@ int batch_main(int argc, char** argv, std::FILE* out, std::FILE* err);
 inline int batch_main(int argc, char** argv) {
     return batch_main(argc, argv, stdout, stderr);
 }
-
-// --check-genome: the findings of the genome check on `path`, one line each as
-// FILE:LINE:COLUMN: warning: ..., then a summary, on `out`. Returns 0 without
-// findings, kExitFindings with some, kExitUsage when the file cannot be read.
-int check_genome_main(const std::string& path, std::FILE* out, std::FILE* err);
-inline constexpr int kExitFindings = 3;  // --check-genome found something
 
 // ---------------------------------------------------------------------------
 // Outputs
@@ -153,25 +146,3 @@ class StatsTable {
     std::unique_ptr<std::int32_t, FreeDeleter> cells_;   // per frame
     std::unique_ptr<double, FreeDeleter> elapsed_;       // per frame
 };
-
-// --lineage and --events: the per-cell history at the end and every event as it
-// happens. The events file is created before the first frame and filled through
-// the atomic writer's buffer, so a run stopped early still finishes it whole.
-class HistoryFiles {
-   public:
-    // Creates the events file (its header written) when --events asks; false
-    // with the message printed when it cannot be created.
-    bool open(const BatchOptions& o, std::FILE* err);
-    // Writes --lineage and finishes --events; returns `status`, or
-    // kExitOutput with the message printed when either failed.
-    int finish(const BatchOptions& o, std::FILE* err, int status);
-    ~HistoryFiles();
-
-   private:
-    static void receive(void* self, const HistoryEvent& e);
-    std::unique_ptr<AtomicFileWriter> events_;
-};
-
-// One row per live cell in table order: cell, parent, born_frame, generation,
-// type, type_frame, type_gene, previous_type.
-bool save_lineage_to(const char* path);

@@ -3,6 +3,7 @@
 // instead; then what the genes do. For scripts and editors: the status says
 // whether anything was found.
 #include "batch.h"
+#include "check_genome.h"
 
 #include <cerrno>
 #include <cstring>
@@ -35,10 +36,11 @@ int check_genome_main(const std::string& path, std::FILE* out, std::FILE* err) {
                      errno ? std::strerror(errno) : "not a regular file");
         return kExitUsage;
     }
-    std::fprintf(out, "%s: %d genes, %d division genes, types set:", path.c_str(), summary.genes,
-                 summary.division_genes);
+    const auto plural = [](int n) { return n == 1 ? "" : "s"; };
+    std::fprintf(out, "%s: %d gene%s, %d division gene%s, types set:", path.c_str(), summary.genes,
+                 plural(summary.genes), summary.division_genes, plural(summary.division_genes));
     for (int k = 0; k < summary.types; ++k) std::fprintf(out, " %d", summary.type[k]);
     std::fprintf(out, "%s; %d finding%s\n", summary.types ? "" : " none", r.findings,
-                 r.findings == 1 ? "" : "s");
+                 plural(r.findings));
     return r.findings == 0 ? kExitOk : kExitFindings;
 }

@@ -3,6 +3,7 @@
 // go through AtomicFileWriter, so a failed or interrupted write never leaves a
 // partial file under the final name.
 #include "batch.h"
+#include "history_files.h"
 
 #include <cerrno>
 #include <cstring>

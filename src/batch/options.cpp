@@ -1,6 +1,7 @@
 // The command line of kelvaro-batch: GNU long options through getopt_long,
 // strict numbers, and one message per mistake.
 #include "batch.h"
+#include "check_genome.h"
 #include "render.h"
 
 #include <getopt.h>

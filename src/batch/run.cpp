@@ -3,6 +3,7 @@
 // frames need is allocated before the first one; the loop itself allocates
 // nothing and builds no strings.
 #include "batch.h"
+#include "history_files.h"
 #include "render.h"
 
 #include <fcntl.h>
