@@ -1,7 +1,8 @@
 # kelvaro-batch: its library in-process, and the program itself for the exit
 # statuses a script sees.
 if(NOT KELVARO_SANITIZE STREQUAL "thread")
-  add_executable(kelvaro_batch_tests test_batch.cpp test_batch_checkpoint.cpp)
+  add_executable(kelvaro_batch_tests test_batch.cpp test_batch_checkpoint.cpp
+    test_batch_history.cpp)
   target_link_libraries(kelvaro_batch_tests PRIVATE
     kelvaro_batch_lib kelvaro_view GTest::gtest GTest::gtest_main)
   target_compile_definitions(kelvaro_batch_tests PRIVATE

@@ -92,6 +92,7 @@ TEST_F(Batch, FramesMatchTheWindowProgramsFramePass) {
     k_v = k_g = 1;
     rng_seed(5);
     for (int frame = 1; frame <= 9; ++frame) {
+        history_frame = frame;  // the history is part of the state
         kReturn = frame == 6;
         kSpace = frame % 4 == 0;
         frame_pass();

@@ -64,16 +64,40 @@ Outcome stopped_run(const Args& args, int signals) {
 }  // namespace
 
 TEST_F(CheckpointBatch, ARunSplitByACheckpointWritesWhatTheWholeRunWrites) {
-    run_ok(kGrow + Args{"--frames", "20", "--divide-all-at", "4,15", "--out", "w.txt", "--stats",
-                        "w.csv", "--snapshot-every", "5", "--snapshot-dir", "w",
-                        "--checkpoint-every", "10", "--checkpoint-dir", "wc"});
+    run_ok(kGrow + Args{"--frames",
+                        "20",
+                        "--divide-all-at",
+                        "4,15",
+                        "--out",
+                        "w.txt",
+                        "--stats",
+                        "w.csv",
+                        "--snapshot-every",
+                        "5",
+                        "--snapshot-dir",
+                        "w",
+                        "--checkpoint-every",
+                        "10",
+                        "--checkpoint-dir",
+                        "wc",
+                        "--lineage",
+                        "wl.csv",
+                        "--events",
+                        "we.csv"});
     run_ok(kGrow + Args{"--frames", "10", "--divide-all-at", "4", "--snapshot-every", "5",
-                        "--snapshot-dir", "s", "--checkpoint", "a.ckpt"});
-    run_ok({"--resume", "a.ckpt", "--frames", "10", "--divide-all-at", "15", "--out", "b.txt",
-            "--stats", "b.csv", "--snapshot-every", "5", "--snapshot-dir", "s", "--checkpoint",
-            "b.ckpt", "--quiet"});
+                        "--snapshot-dir", "s", "--checkpoint", "a.ckpt", "--events", "ae.csv"});
+    run_ok({"--resume",       "a.ckpt", "--frames",     "10",     "--divide-all-at",  "15",
+            "--out",          "b.txt",  "--stats",      "b.csv",  "--snapshot-every", "5",
+            "--snapshot-dir", "s",      "--checkpoint", "b.ckpt", "--lineage",        "bl.csv",
+            "--events",       "be.csv", "--quiet"});
     EXPECT_TRUE(same_files("w.txt", "b.txt"));
-    EXPECT_GT(kt::read_file("w.txt").size(), 42u * 8 * 2);  // the colony grew
+    EXPECT_TRUE(same_files("wl.csv", "bl.csv"));
+    // The two events files joined (the second's header dropped) are the whole run's.
+    const std::string second = kt::read_file("be.csv");
+    EXPECT_EQ(kt::read_file("ae.csv") + second.substr(second.find('\n') + 1),
+              kt::read_file("we.csv"));
+    EXPECT_NE(second.find("\n15,divide,"), std::string::npos);  // both halves hold events
+    EXPECT_GT(kt::read_file("w.txt").size(), 42u * 8 * 2);      // the colony grew
     EXPECT_TRUE(same_files("wc/checkpoint-000010.kck", "a.ckpt"));
     EXPECT_TRUE(same_files("wc/checkpoint-000020.kck", "b.ckpt"));
     EXPECT_EQ(kt::entries("s"), kt::entries("w"));
@@ -114,8 +138,9 @@ TEST_F(CheckpointBatch, BadCheckpointsAndCombinationsExitTwoWithOneLineAndWriteN
 
 TEST_F(CheckpointBatch, SigtermFinishesTheFrameWritesTheOutputsAndTheRunResumes) {
     const auto outputs = [](const std::string& dir) {
-        return Args{"--frames", "100000",      "--progress",   "--stats",     dir + "t.csv",
-                    "--out",    dir + "t.txt", "--checkpoint", dir + "t.ckpt"};
+        return Args{"--frames",    "100000",      "--progress",   "--stats",      dir + "t.csv",
+                    "--out",       dir + "t.txt", "--checkpoint", dir + "t.ckpt", "--lineage",
+                    dir + "t.lin", "--events",    dir + "t.evt"};
     };
     Outcome r = stopped_run(kGrow + outputs(""), 1);
     ASSERT_EQ(r.status, kExitSignalBase + SIGTERM) << r.err;
@@ -124,6 +149,12 @@ TEST_F(CheckpointBatch, SigtermFinishesTheFrameWritesTheOutputsAndTheRunResumes)
     const int frame = std::stoi(r.err.substr(at + 33));
     const std::string csv = kt::read_file("t.csv");  // a header and the rows from 0 to `frame`
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), frame + 2);
+    // A lineage row per cell of the colony, and the events up to that frame, whole.
+    const std::string cells = kt::read_file("t.txt"), lineage = kt::read_file("t.lin");
+    EXPECT_EQ(std::count(lineage.begin(), lineage.end(), '\n'),
+              std::count(cells.begin(), cells.end(), '\n') + 1);
+    const std::string events = kt::read_file("t.evt");
+    EXPECT_TRUE(events.ends_with("\n") && events.starts_with("frame,event,"));
     run_ok({"--resume", "t.ckpt", "--frames", "5", "--out", "r.txt", "--quiet"});
     run_ok(kGrow + Args{"--frames", std::to_string(frame + 5), "--out", "u.txt"});
     EXPECT_TRUE(same_files("r.txt", "u.txt"));

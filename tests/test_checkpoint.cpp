@@ -50,6 +50,7 @@ std::string fingerprint() {
         f.append(static_cast<const char*>(p), n);
     };
     add(DNA, sizeof DNA), add(Glueds, sizeof Glueds), add(Signal_strength, sizeof Signal_strength);
+    add(Cells_history, sizeof(CellHistory) * Cells_count);
     const std::uint64_t rng = rng_state();
     add(&rng, sizeof rng), add(&k_v, 1), add(&k_g, 1);
     for (int i = 0; i < Cells_count; ++i) {
@@ -117,7 +118,7 @@ TEST_F(CheckpointFile, DamageIsRefusedWithItsReasonAndChangesNothing) {
     const std::pair<std::string, const char*> cases[] = {
         {stored(file, payload), ""},  // loads
         {sealed(put(file, 0, 'X')), "wrong magic"},
-        {sealed(put(file, 8, 2u)), "version 2"},
+        {sealed(put(file, 8, 3u)), "version 3"},
         {put(file, mid, char(~file[mid])), "bad checksum"},
         {file.substr(0, file.size() - 9), "truncated"},
         {file + "abc", "beyond the end"},
@@ -133,6 +134,11 @@ TEST_F(CheckpointFile, DamageIsRefusedWithItsReasonAndChangesNothing) {
         {edit("CELL", 0, Cells_count - 1), "counts disagree"},
         {edit("CELL", 4, 0), "off the lattice"},
         {edit("CELL", 4 + 16, 3), "clamp state 3"},
+        {edit("HIST", 0, 0), "HIST does not hold"},
+        {edit("HIST", 4 + 4, 5), "not an earlier cell"},
+        {edit("HIST", 4 + 8, 7), "generation 7"},
+        {edit("HIST", 4 + 16, kMaxGenes), "a frame or gene"},
+        {stored(put(file, 8, 1u), payload), "'HIST' where WRLD belongs"},
         {edit("SGNL", 0, 0), "counts disagree"},
         {edit("WRLD", 4, 1), "off the lattice"},
         {edit("CLMP", 8, 0), "out of order"},
@@ -198,4 +204,23 @@ TEST_F(CheckpointFile, ScansOnlyTheColumnsTheRunTouched) {
     const std::size_t before = resident_signal_pages();
     state();
     EXPECT_LT(resident_signal_pages(), before + 64);  // a few columns, not 660 MB
+}
+
+TEST_F(CheckpointFile, AVersionOneFileLoadsWithTheHistoryUnknownAndTheSameFuture) {
+    grown_colony();
+    ASSERT_TRUE(save_checkpoint("v2.ckpt", 8, CheckpointView{}));
+    const std::string file = kt::read_file("v2.ckpt");
+    std::string payload(ZSTD_getFrameContentSize(file.data() + 56, file.size() - 60), '\0');
+    ZSTD_decompress(payload.data(), payload.size(), file.data() + 56, file.size() - 60);
+    const std::size_t hist = payload.find("HIST"), wrld = payload.find("WRLD");
+    kt::write_file("v1.ckpt", stored(put(file, 8, 1u), payload.erase(hist, wrld - hist)));
+    frames(4);
+    const std::string later = kt::read_file((save_cell_list(), kCellFile));
+
+    ASSERT_TRUE(load_checkpoint("v1.ckpt").ok);
+    EXPECT_TRUE(std::all_of(Cells_history, Cells_history + Cells_count, [](const CellHistory& h) {
+        return h.born_frame == -1 && h.parent == -1 && h.generation == -1 && h.type_gene == -1;
+    }));
+    frames(4);  // the history never steers the simulation
+    EXPECT_EQ(kt::read_file((save_cell_list(), kCellFile)), later);
 }

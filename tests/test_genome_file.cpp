@@ -93,3 +93,95 @@ TEST_F(GenomeFile, LongLinesAndManyGenesStayInBounds) {
     EXPECT_EQ(std::tuple(DNA_Count, m.lines_dropped, DNA[199].Exon[0]),
               std::tuple(kMaxGenes, 50, 199));
 }
+
+namespace {
+
+// The findings of a check as "LINE:COLUMN:text".
+struct Recorded : GenomeFindings {
+    std::vector<std::string> all;
+    void found(GenomePlace at, const char* text) override {
+        all.push_back(std::to_string(at.line) + ":" + std::to_string(at.column) + ":" + text);
+    }
+};
+
+std::vector<std::string> check(const std::string& text) {
+    kt::write_file("check.vdna", text);
+    Recorded r;
+    GenomeSummary summary;
+    check_genome_file("check.vdna", r, summary);
+    return r.all;
+}
+
+}  // namespace
+
+TEST_F(GenomeFile, TheCheckFindsWhatTheFormatForgivesAndSaysWhatHappensInstead) {
+    std::string many, sixteen = "EX=5;MPF=1";
+    for (int k = 0; k <= kMaxGenes; ++k) many += "EN=2;EN=3;EX=4\n";
+    for (int f = 0; f < 14; ++f) sixteen = "EN=2;" + sixteen;
+    std::string longline = "EN=2;EN=3;EX=6;";
+    longline += std::string(19999 - longline.size(), ' ') + "EN=1;MPF=1\n";
+    // Each finding as LINE:COLUMN: and a piece of its text.
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"# type 4\nEN=2;EN=3;EX=4;SI=5;GLUEDS=2;SIGNAL=60;MPF=0;\r\n", {}},
+        {"EN =1;EN=2;EN=3;EX=4\n", {"1:1:key 'EN ' has blanks, so it is not EN"}},
+        {"EN=2;EN=3;EXX=4;MPF=1\n", {"1:11:unknown key 'EXX'"}},
+        {"EN=2;EN=3;X;=4;EN=;MPF=1\n",
+         {"1:11:'X' has no '='", "1:13:without a key", "1:16:no number"}},
+        {"GLUEDS=3;EX=5;EN=2;EN=3\n", {"1:1:GLUEDS before the line's first EX: it sets type 0"}},
+        {"EN=2;EN=3;;EX=4\n", {"1:11:an empty field ends the line", "1:1:neither divides"}},
+        {"EN=2;EN=3\n", {"1:1:gene 0 neither divides (MPF=1) nor has an EX: it does nothing"}},
+        {"EN=2;EX=4\n", {"1:1:fewer than two EN: it reads channels 2 and 0"}},
+        {"EN=2;EN=20;EX=4;SI=-1\n", {"1:6:EN=20 is outside channels", "1:17:silences nothing"}},
+        {"EN=2;EN=3;EX=100;GLUEDS=1\n", {"1:11:EX=100 is outside types 0..99", "1:18:ignored"}},
+        {"EN=2;EN=3;EX=-99999999999\n", {"1:14:saturates at -2147483648", "1:11:outside types"}},
+        {"\n", {"1:1:a blank line is gene 0"}},
+        {sixteen + "\n", {"1:76:a line reads 15 fields"}},  // MPF=1 is the 16th
+        {many, {"201:1:past the 200th are ignored: 1 line from here on"}},
+        {longline, {"1:20000:the rest is read as gene 1", "1:20000:gene 1 has fewer than two EN"}},
+    };
+    for (const auto& [text, want] : cases) {
+        std::memset(DNA, 0, sizeof DNA);  // each case reads onto a fresh table
+        const std::vector<std::string> got = check(text);
+        ASSERT_EQ(got.size(), want.size()) << text.substr(0, 60) << (got.empty() ? "" : got[0]);
+        for (std::size_t k = 0; k < want.size(); ++k) {
+            const std::size_t place = want[k].find(':', want[k].find(':') + 1) + 1;
+            EXPECT_TRUE(got[k].starts_with(want[k].substr(0, place)) &&
+                        got[k].find(want[k].substr(place)) != std::string::npos)
+                << got[k] << " / " << want[k];
+        }
+        EXPECT_EQ(load(text).findings, int(want.size())) << "a load counts the same findings";
+    }
+}
+
+TEST_F(GenomeFile, TheCheckReadsAsAReloadWouldAndChangesNothing) {
+    load("EN=2;EN=3;EX=7;MPF=1\nEN=4;EN=5;EX=9\n");
+    const std::string before(reinterpret_cast<const char*>(DNA), sizeof DNA);
+    kt::write_file("check.vdna", "GLUEDS=3;EN=6;EN=6\nEN=1;EN=1;EX=4;MPF=1\n");
+    Recorded r;
+    GenomeSummary s;
+    check_genome_file("check.vdna", r, s);
+    // Slot 0 still names type 7 and divides, as a reload would leave it.
+    ASSERT_EQ(r.all.size(), 1u);
+    EXPECT_NE(r.all[0].find("it sets type 7"), std::string::npos) << r.all[0];
+    EXPECT_EQ(std::tuple(s.genes, s.division_genes, s.types, s.type[0], s.type[1]),
+              std::tuple(2, 2, 2, 4, 7));
+    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(DNA), sizeof DNA) == before);
+    EXPECT_EQ(DNA_Count, 2);
+}
+
+TEST_F(GenomeFile, AFollowingReloadKeepsTheGenomeWhenTheFileCannotBeRead) {
+    load("EN=2;EN=3;EX=5\n");
+    std::filesystem::create_directory("folder.vdna");
+    const std::pair<const char*, bool> cases[] = {
+        {"absent.vdna", false}, {"folder.vdna", false}, {kGenomeFile, true}};
+    kt::write_file(kGenomeFile, "EN=2;EN=3;EX=6\nEN=1;EN=1;EX=7\n");
+    for (const auto& [path, applied] : cases) {
+        std::filesystem::remove(kGenomeDump);
+        const GenomeLoadReport r = reload_genome_if_readable(path, kGenomeDump);
+        EXPECT_EQ(std::tuple(r.applied, DNA_Count, DNA[0].Exon[0]),
+                  std::tuple(applied, applied ? 2 : 1, applied ? 6 : 5))
+            << path;
+        EXPECT_EQ(std::filesystem::exists(kGenomeDump), applied) << path;
+        EXPECT_EQ(last_genome_load().applied, applied);
+    }
+}

@@ -5,10 +5,15 @@
 #include <algorithm>
 #include <atomic>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "support.h"
 #include "view/frame_recorder.h"
 #include "view/picking.h"
+#include "view/designer_keys.h"
 #include "view/run_control.h"
+#include "app/step_ring.h"
 
 extern "C" {
 void* __libc_malloc(std::size_t size);
@@ -113,4 +118,52 @@ TEST_F(Worker, LookingInsideAllocatesNothingAfterRecordingStarts) {
     signal_worker_stop();
     EXPECT_EQ(allocations, 0);
     EXPECT_TRUE(pngs.stop() && (!with_ffmpeg || movie.stop()));
+}
+
+// The designer's keys once the step ring holds its first states: F3 steps
+// that keep their start, F7 steps back, F8 reloads, and the events they make.
+TEST_F(Worker, KeptStepsStepsBackAndFollowingAllocateNothing) {
+    kt::ball(3000, 1, 50, 50, 50);
+    init_view_flags();
+    k_g = 1;
+    paused = 1;
+    kt::write_file(kGenomeFile, "EN=1;EN=1;EX=5\n");
+    load_genome();
+    genome_following = 1;
+    NullSink sink;
+    long frame = 0;
+    const auto frame_with = [&](BOOLEAN& key) {
+        key = 1;
+        serve_designer_requests(frame);
+        draw_view_frame_with(sink);
+        ++frame;
+    };
+    for (int k = 0; k < 3; ++k) frame_with(step_wanted);  // the ring and zstd set up
+    frame_with(step_back_wanted);
+    std::vector<HistoryEvent> events;
+    events.reserve(1 << 16);
+    set_history_sink(
+        [](void* v, const HistoryEvent& e) {
+            static_cast<std::vector<HistoryEvent>*>(v)->push_back(e);
+        },
+        &events);
+    int counts[3];
+    counts[0] = allocations_of([&] {
+        for (int k = 0; k < 6; ++k) frame_with(step_wanted);
+    });
+    counts[1] = allocations_of([&] {
+        for (int k = 0; k < 8; ++k) frame_with(step_back_wanted);  // back before any switch
+    });
+    counts[2] = allocations_of([&] {
+        const int fd = open(kGenomeFile, O_WRONLY | O_APPEND);
+        EXPECT_EQ(write(fd, "EN=1;EN=1;EX=6\n", 15), 15);
+        close(fd);
+        frame_with(step_wanted);
+    });
+    set_history_sink(nullptr, nullptr);
+    EXPECT_EQ(std::vector<int>(counts, counts + 3), std::vector<int>(3, 0));
+    EXPECT_EQ(std::pair(DNA_Count, step_states_kept()), std::pair(2, 1));
+    EXPECT_GT(events.size(), 1000u);  // the genes switched the cells again
+    stop_following();
+    clear_step_states();
 }

@@ -127,6 +127,7 @@ CellLoadReport load_cell_list_from(const char* path, int shift) {
         publish_cells_count(n + 1);
     }
     report.loaded = Cells_count;
+    history_loaded(Cells_count);
     settle_signal(kSettlingPasses);
     return report;
 }

@@ -4,6 +4,7 @@
 // raw and stored sizes), the payload (sections in a fixed order, zstd when that
 // pays), and a CRC-32 of every byte before it.
 #include "app/checkpoint.h"
+#include "app/bytes.h"
 #include "app/files.h"
 #include "sim/simulation.h"
 #include "sim/touched.h"
@@ -22,7 +23,7 @@
 
 // The tables are copied to and from the file as they lie in memory.
 static_assert(std::endian::native == std::endian::little, "the format is little-endian");
-static_assert(sizeof(TCells) == 5 * 4 && sizeof(TDNA) == 64 * 4);
+static_assert(sizeof(TCells) == 5 * 4 && sizeof(TDNA) == 64 * 4 && sizeof(CellHistory) == 6 * 4);
 
 namespace {
 
@@ -33,9 +34,23 @@ constexpr std::uint32_t kStored = 0, kZstd = 1;
 constexpr int kZstdLevel = 1;  // the field compresses well even at the fastest level
 constexpr std::uint32_t kSizes[6] = {kAxis, kChannels, kTypes, kMaxCells, kMaxGenes, kGeneList};
 
-enum Section { kRun, kView, kGene, kType, kCell, kWorld, kClamp, kGravity, kSignal, kSections };
+enum Section {
+    kRun,
+    kView,
+    kGene,
+    kType,
+    kCell,
+    kHist,
+    kWorld,
+    kClamp,
+    kGravity,
+    kSignal,
+    kSections
+};
 constexpr char kTags[kSections][5] = {"RUN ", "VIEW", "GENE", "TYPE", "CELL",
-                                      "WRLD", "CLMP", "GRAV", "SGNL"};
+                                      "HIST", "WRLD", "CLMP", "GRAV", "SGNL"};
+// Version 1 files have no HIST: their cells load with the history unknown.
+constexpr std::uint32_t kFirstVersion = 1;
 constexpr std::size_t kRunSize = 24, kViewSize = 32;
 constexpr std::size_t kGeneSize = 8 + sizeof DNA,
                       kTypeSize = sizeof Glueds + sizeof Signal_strength;
@@ -49,48 +64,9 @@ constexpr std::size_t sparse_size(Section s, std::size_t count) {
 }
 // The largest payload the tables can fill; a header that announces more lies.
 constexpr std::size_t kMaxRaw = kSections * 8 + kRunSize + kViewSize + kGeneSize + kTypeSize + 4 +
-                                sizeof Cells + 3 * sparse_size(kWorld, kSites) +
-                                sparse_size(kSignal, kSites);
+                                sizeof Cells + 4 + sizeof Cells_history +
+                                3 * sparse_size(kWorld, kSites) + sparse_size(kSignal, kSites);
 static_assert(sparse_size(kSignal, kSites) < 0xffffffffu, "section lengths fit in 32 bits");
-
-// A byte buffer that grows (never shrinks) and keeps its memory for the next use.
-class Bytes {
-   public:
-    std::uint8_t* data() { return p_.get(); }
-    std::size_t size() const { return size_; }
-    bool ok() const { return ok_; }
-    void clear() { size_ = 0, ok_ = true; }
-    void fail() { ok_ = false; }
-    bool reserve(std::size_t n) {
-        if (n <= cap_) return true;
-        const std::size_t c = std::max({n, cap_ * 2, std::size_t(1) << 20});
-        std::unique_ptr<std::uint8_t[]> q(new (std::nothrow) std::uint8_t[c]);
-        if (!q) return ok_ = false;
-        if (size_) std::memcpy(q.get(), p_.get(), size_);
-        p_ = std::move(q);
-        cap_ = c;
-        return true;
-    }
-    bool resize(std::size_t n) {
-        if (!reserve(n)) return false;
-        size_ = n;
-        return true;
-    }
-    void append(const void* d, std::size_t n) {
-        if (n == 0 || !reserve(size_ + n)) return;
-        std::memcpy(p_.get() + size_, d, n);
-        size_ += n;
-    }
-    template <class T>
-    void put(T v) {
-        append(&v, sizeof v);
-    }
-
-   private:
-    std::unique_ptr<std::uint8_t[]> p_;
-    std::size_t size_ = 0, cap_ = 0;
-    bool ok_ = true;
-};
 
 // Taken at the first save or load and kept: no checkpoint allocates again
 // unless a colony's field outgrows every earlier one.
@@ -232,6 +208,10 @@ void capture(Bytes& b, Bytes& values, std::int64_t frame, const CheckpointView& 
     b.put(std::uint32_t(n));
     b.append(Cells, sizeof(TCells) * std::size_t(n));
     end_section(b, at);
+    at = begin_section(b, kHist);
+    b.put(std::uint32_t(n));
+    b.append(Cells_history, sizeof(CellHistory) * std::size_t(n));
+    end_section(b, at);
     put_sparse(b, values, kWorld, &world[0][0][0], touched_columns);
     put_sparse(b, values, kClamp, &world_clamp[0][0][0], touched_columns);
     put_sparse(b, values, kGravity, &world_gravity[0][0][0], touched_gravity_columns);
@@ -252,6 +232,7 @@ void put_header(std::uint8_t* h, std::uint32_t method, std::uint64_t raw, std::u
 
 // Where each section lies in the scratch payload (null: absent).
 struct Parsed {
+    std::uint32_t version = kCheckpointVersion;  // the file's format version
     const std::uint8_t* at[kSections] = {};
     std::uint32_t len[kSections] = {};
 };
@@ -290,15 +271,17 @@ bool read_whole_file(const char* path, Bytes& b) {
 }
 
 // The header and the checksum; on success the payload is in s.raw.
-bool check_frame(const std::uint8_t* d, std::size_t n, Scratch& s, CheckpointLoad& r) {
+bool check_frame(const std::uint8_t* d, std::size_t n, Scratch& s, Parsed& p, CheckpointLoad& r) {
     if (n == 0) return refuse(r, "truncated: an empty file");
     if (std::memcmp(d, kMagic, std::min(n, sizeof kMagic)) != 0)
         return refuse(r, "not a checkpoint (wrong magic)");
     if (n < kHeaderSize + kTrailerSize)
         return refuse(r, "truncated: %zu bytes, no whole header", n);
     const auto version = get<std::uint32_t>(d + 8);
-    if (version != kCheckpointVersion)
-        return refuse(r, "version %u; this program reads version %u", version, kCheckpointVersion);
+    if (version < kFirstVersion || version > kCheckpointVersion)
+        return refuse(r, "version %u; this program reads versions %u to %u", version, kFirstVersion,
+                      kCheckpointVersion);
+    p.version = version;
     const auto raw = get<std::uint64_t>(d + 40), stored = get<std::uint64_t>(d + 48);
     const std::uint64_t expected = kHeaderSize + std::min<std::uint64_t>(stored, ~0ull >> 2);
     if (n - kTrailerSize < expected)
@@ -338,10 +321,12 @@ bool check_frame(const std::uint8_t* d, std::size_t n, Scratch& s, CheckpointLoa
                                 (unsigned long long)raw);
 }
 
-// Cuts the payload into its sections, in their fixed order (VIEW optional).
+// Cuts the payload into its sections, in their fixed order (VIEW optional,
+// HIST absent from version 1).
 bool split_sections(const std::uint8_t* p, std::size_t n, Parsed& out, CheckpointLoad& r) {
     std::size_t pos = 0;
     for (int s = 0; s < kSections; ++s) {
+        if (s == kHist && out.version < 2) continue;
         if (n - pos < 8) return refuse(r, "truncated payload: no %s section", kTags[s]);
         if (std::memcmp(p + pos, kTags[s], 4) != 0) {
             if (s == kView) continue;
@@ -404,6 +389,31 @@ bool check_cells(const Parsed& p, CheckpointLoad& r) {
     return true;
 }
 
+// Each cell's parent came before it and its generation follows the parent's;
+// frames and genes lie where a run puts them.
+bool check_history(const Parsed& p, CheckpointLoad& r) {
+    if (!p.at[kHist]) return true;
+    const auto n = get<std::uint32_t>(p.at[kCell]);
+    if (p.len[kHist] != 4 + sizeof(CellHistory) * n || get<std::uint32_t>(p.at[kHist]) != n)
+        return refuse(r, "counts disagree: HIST does not hold the %u cells", n);
+    const std::uint8_t* h = p.at[kHist] + 4;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const CellHistory c = get<CellHistory>(h + i * sizeof(CellHistory));
+        if (c.parent < -1 || c.parent >= std::int64_t(i))
+            return refuse(r, "history of cell %u: parent %d is not an earlier cell", i, c.parent);
+        const std::int32_t g =
+            c.parent < 0 ? -2 : get<CellHistory>(h + c.parent * sizeof(CellHistory)).generation;
+        const bool generation_ok = c.parent < 0 ? c.generation == 0 || c.generation == -1
+                                                : c.generation == (g < 0 ? -1 : g + 1);
+        if (!generation_ok)
+            return refuse(r, "history of cell %u: generation %d after its parent's", i,
+                          c.generation);
+        if (c.born_frame < -1 || c.type_frame < -1 || c.type_gene < -1 || c.type_gene >= kMaxGenes)
+            return refuse(r, "history of cell %u: a frame or gene that no run makes", i);
+    }
+    return true;
+}
+
 // A value the grid can hold: a type other than 0, a clamp state 1 or 2, a
 // column height from 1 to the layers above it and itself (a column's top site,
 // 200, is never higher than 1), a site with some level.
@@ -446,9 +456,9 @@ bool check_sparse(const Parsed& p, Section s, CheckpointLoad& r) {
     return true;
 }
 
-bool check_payload(Scratch& s, Parsed& p, CheckpointLoad& r) {
-    if (!split_sections(s.raw.data(), s.raw.size(), p, r)) return false;
-    if (!check_fixed(p, r) || !check_cells(p, r)) return false;
+bool check_payload(const std::uint8_t* d, std::size_t n, Parsed& p, CheckpointLoad& r) {
+    if (!split_sections(d, n, p, r)) return false;
+    if (!check_fixed(p, r) || !check_cells(p, r) || !check_history(p, r)) return false;
     for (const Section g : {kWorld, kClamp, kGravity, kSignal})
         if (!check_sparse(p, g, r)) return false;
     return true;
@@ -456,7 +466,7 @@ bool check_payload(Scratch& s, Parsed& p, CheckpointLoad& r) {
 
 CheckpointLoad check_bytes(const std::uint8_t* d, std::size_t n, Scratch& s, Parsed& p) {
     CheckpointLoad r;
-    if (check_frame(d, n, s, r) && check_payload(s, p, r)) r.ok = true;
+    if (check_frame(d, n, s, p, r) && check_payload(s.raw.data(), s.raw.size(), p, r)) r.ok = true;
     if (!r.ok) r.view = CheckpointView{}, r.frame = 0;
     return r;
 }
@@ -493,6 +503,10 @@ void apply(const Parsed& p) {
     const auto n = get<std::int32_t>(p.at[kCell]);
     std::memcpy(Cells, p.at[kCell] + 4, sizeof(TCells) * std::size_t(n));
     for (int i = 0; i < n; ++i) note_cell_column(Cells[i].x, Cells[i].y);
+    if (p.at[kHist])
+        std::memcpy(Cells_history, p.at[kHist] + 4, sizeof(CellHistory) * std::size_t(n));
+    else
+        history_unknown(n);
     publish_cells_count(n);
     rng_set_state(get<std::uint64_t>(p.at[kRun] + 8));
     const auto switches = get<std::uint32_t>(p.at[kRun] + 16);
@@ -547,6 +561,24 @@ bool save_checkpoint(const char* path, std::int64_t frame, const CheckpointView&
     out.write(payload, stored);
     out.write(&crc, sizeof crc);
     return out.commit();
+}
+
+bool capture_checkpoint_payload(Bytes& out, std::int64_t frame) {
+    {
+        WorkerPause pause;  // one moment of the field, as for a save
+        capture(out, scratch().values, frame, CheckpointView{});
+    }
+    return out.ok();
+}
+
+CheckpointLoad apply_checkpoint_payload(const std::uint8_t* data, std::size_t size) {
+    Parsed p;
+    CheckpointLoad r;
+    if (check_payload(data, size, p, r)) {
+        r.ok = true;
+        apply(p);
+    }
+    return r;
 }
 
 CheckpointLoad check_checkpoint_bytes(const std::uint8_t* data, std::size_t size) {

@@ -9,8 +9,9 @@
 
 // The file F5 writes and F9 reads in the window program's working folder.
 inline constexpr const char* kCheckpointFile = "kelvaro.ckpt";
-// The format's version; a reader refuses every other.
-inline constexpr std::uint32_t kCheckpointVersion = 1;
+// The format's version: 2 adds the per-cell history (HIST). A reader takes
+// versions 1 and 2 and refuses every other.
+inline constexpr std::uint32_t kCheckpointVersion = 2;
 
 // What only the window program keeps: its view switches and its camera. The
 // view layer fills it before a save and applies it after a load; the app layer
@@ -48,6 +49,15 @@ CheckpointLoad load_checkpoint(const char* path);
 
 // The same check on bytes in memory, without applying anything: for tests.
 CheckpointLoad check_checkpoint_bytes(const std::uint8_t* data, std::size_t size);
+
+class Bytes;
+// The running state as a checkpoint's payload (the sections, uncompressed,
+// without a view) into `out`, whose memory is kept for the next use; the
+// worker is parked while the state is read. False when memory ran out.
+bool capture_checkpoint_payload(Bytes& out, std::int64_t frame);
+// Checks a payload as a load does and, only when all of it is valid, makes it
+// the running state; `frame` of the result is its frame number.
+CheckpointLoad apply_checkpoint_payload(const std::uint8_t* data, std::size_t size);
 
 // CRC-32 (the one zlib and PNG use) of n bytes, continuing from `crc`.
 std::uint32_t checkpoint_crc32(const void* data, std::size_t n, std::uint32_t crc = 0);

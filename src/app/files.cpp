@@ -71,6 +71,7 @@ int FileReader::refill() {
         const ssize_t n = ::read(fd_, buf_, sizeof buf_);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
+            failed_ |= n < 0;
             pos_ = len_ = 0;
             return -1;
         }

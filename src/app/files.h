@@ -16,6 +16,8 @@ class FileReader {
 
     // The file is open and regular.
     bool opened() const { return fd_ >= 0; }
+    // A read failed (an I/O error): what was read is not the whole file.
+    bool failed() const { return failed_; }
     // The next byte, or -1 at the end or on a read error.
     int get() { return pos_ < len_ ? buf_[pos_++] : refill(); }
     // The next byte without taking it, or -1.
@@ -34,6 +36,7 @@ class FileReader {
    private:
     int refill();
     int fd_ = -1;
+    bool failed_ = false;
     std::size_t pos_ = 0, len_ = 0;
     unsigned char buf_[1 << 16];
 };

@@ -1,5 +1,8 @@
-// The genome file "dna.vdna" and its dump "dedug.tmp".
+// The genome file "dna.vdna" and its dump "dedug.tmp", and the check that says
+// what the reader makes of a genome file: one reader serves loads and checks.
 #pragma once
+
+#include "sim/sizes.h"
 
 // The genome the reload key reads.
 inline constexpr const char* kGenomeFile = "dna.vdna";
@@ -8,16 +11,56 @@ inline constexpr const char* kGenomeDump = "dedug.tmp";
 
 // What a genome load found.
 struct GenomeLoadReport {
-    bool opened = false;     // the file could be opened
-    int genes = 0;           // gene lines taken into the table
-    int lines_dropped = 0;   // gene lines past the table's 200 genes
-    int tables_refused = 0;  // GLUEDS/SIGNAL fields whose type lies outside 0..99
+    bool opened = false;      // the file could be opened
+    bool read_error = false;  // reading it failed part way
+    int genes = 0;            // gene lines taken into the table
+    int lines_dropped = 0;    // gene lines past the table's 200 genes
+    int tables_refused = 0;   // GLUEDS/SIGNAL fields whose type lies outside 0..99
+    int findings = 0;         // what the genome check reports on the file
+    bool applied = false;     // the genome read is now the one in force
+};
+
+// Where a finding of the check lies in the file, both counted from 1.
+struct GenomePlace {
+    int line;    // the file's line
+    int column;  // the byte in that line where the field (or the gene) begins
+};
+
+// Receives what the reader forgives, one finding at a time: the text says
+// what the program does instead of what the line may have meant.
+class GenomeFindings {
+   public:
+    virtual ~GenomeFindings() = default;
+    // One finding; `text` lives only during the call.
+    virtual void found(GenomePlace at, const char* text) = 0;
+};
+
+// What the genes of a genome read do, for the check's summary.
+struct GenomeSummary {
+    int genes = 0;                 // genes in force
+    int division_genes = 0;        // of them, genes with MPF 1
+    int types = 0;                 // distinct non-zero types the genes set
+    std::int32_t type[kMaxGenes];  // those types, ascending
 };
 
 // Reads kGenomeFile into the gene and per-type tables and writes the dump.
 void load_genome();
 // Reads a genome into DNA, DNA_Count, Glueds and Signal_strength (the worker is
-// parked meanwhile), then writes the dump to `dump_path` unless it is null.
-GenomeLoadReport load_genome_from(const char* path, const char* dump_path);
+// parked while they change), then writes the dump to `dump_path` unless it is
+// null. A file that cannot be opened leaves no gene in force, as the reload
+// key's load does. Each finding of the check also goes to `findings`.
+GenomeLoadReport load_genome_from(const char* path, const char* dump_path,
+                                  GenomeFindings* findings = nullptr);
+// The same load, except that a file that cannot be read whole (missing, not a
+// regular file, a read error) changes nothing: the genome in force stays.
+GenomeLoadReport reload_genome_if_readable(const char* path, const char* dump_path);
+// Reads a genome as a reload onto the running tables would, reporting every
+// finding, and changes nothing; fills `summary` with what the genes would do.
+GenomeLoadReport check_genome_file(const char* path, GenomeFindings& findings,
+                                   GenomeSummary& summary);
+// What the last load or reload reported, and how many there were since start.
+const GenomeLoadReport& last_genome_load(long* loads = nullptr);
+// Writes the dump to kGenomeDump.
+void save_genome_dump();
 // Writes the dump: one line per gene, then the thresholds of types 0..29.
 bool save_genome_dump_to(const char* path);

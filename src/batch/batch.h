@@ -77,6 +77,12 @@ struct BatchOptions {
     std::string checkpoint_dir;  // where --checkpoint-every writes
     bool no_division = false;    // with --resume: division off whatever the checkpoint says
     bool no_gravity = false;     // with --resume: gravity off
+
+    // The designer's outputs (history_files.h) and the genome check (check_genome.h).
+    std::string lineage;       // one row per cell at the end: parent, generation, type's gene
+    std::string events;        // one row per division and type change, as they happen
+    std::string check_genome;  // only check this genome file and say what it does
+    int other_options = 0;     // options given besides --check-genome
 };
 
 // What the command line asks the program to do.

@@ -1,6 +1,7 @@
 // The command line of kelvaro-batch: GNU long options through getopt_long,
 // strict numbers, and one message per mistake.
 #include "batch.h"
+#include "check_genome.h"
 #include "render.h"
 
 #include <getopt.h>
@@ -112,6 +113,9 @@ const OptionRow kOptions[] = {
     {"heat", Kind::kText, nullptr, &O::heat},
     {"slice", Kind::kText, nullptr, &O::slice},
     {"movie", Kind::kText, nullptr, &O::movie},
+    {"lineage", Kind::kText, nullptr, &O::lineage},
+    {"events", Kind::kText, nullptr, &O::events},
+    {"check-genome", Kind::kText, nullptr, &O::check_genome},
     {"help", Kind::kHelp},
 };
 constexpr int kOptionCount = int(sizeof kOptions / sizeof kOptions[0]);
@@ -238,6 +242,7 @@ ParseResult parse_batch_options(int argc, char** argv, BatchOptions& o, std::str
         const OptionRow& row = kOptions[c - kFirstOption];
         if (row.kind == Kind::kHelp) return ParseResult::kHelp;
         if (!take_option(row, optarg, o, error)) return ParseResult::kError;
+        if (row.text != &O::check_genome) ++o.other_options;
     }
     if (optind < argc) {
         error = "unexpected argument " + quoted(argv[optind]) + " (see --help)";
@@ -245,11 +250,16 @@ ParseResult parse_batch_options(int argc, char** argv, BatchOptions& o, std::str
     }
     for (const std::string* path :
          {&o.genome, &o.cells, &o.out, &o.stats, &o.snapshot_dir, &o.render_dir, &o.movie,
-          &o.resume, &o.checkpoint, &o.checkpoint_dir}) {
+          &o.resume, &o.checkpoint, &o.checkpoint_dir, &o.lineage, &o.events, &o.check_genome}) {
         if (path->size() >= 4000) {  // the file writers hold paths in fixed buffers
             error = "path too long: " + quoted(path->substr(0, 40) + "...");
             return ParseResult::kError;
         }
+    }
+    if (!o.check_genome.empty()) {
+        if (o.other_options == 0) return ParseResult::kRun;
+        error = "--check-genome takes no other option (it only reads the genome)";
+        return ParseResult::kError;
     }
     if (!check_combination(o, error) || !check_render_options(o, error)) return ParseResult::kError;
     return ParseResult::kRun;
@@ -295,6 +305,12 @@ constexpr const char* kHelpText =
     "  --snapshot-every K    with --snapshot-dir: every K frames write\n"
     "  --snapshot-dir DIR    DIR/cells-NNNNNN.txt and DIR/cells-NNNNNN.vtk (legacy\n"
     "                        VTK points with the cell type); DIR is created\n"
+    "  --lineage FILE.csv    one row per cell at the end, in table order: cell,\n"
+    "                        parent, born_frame, generation, type, type_frame,\n"
+    "                        type_gene, previous_type (-1 where nothing is known)\n"
+    "  --events FILE.csv     one row per division and type change as it happens:\n"
+    "                        frame, event (divide or type), cell, other (the\n"
+    "                        daughter, or -1), gene (-1 for none), from_type, to_type\n"
     "\n"
     "Pictures (the window program's drawing, off-screen; no display needed):\n"
     "  --render-every K      every K frames (K, 2K, ...) a picture; with --movie\n"
@@ -327,6 +343,12 @@ constexpr const char* kHelpText =
     "--checkpoint, and exits with 128 plus the signal's number; a second signal\n"
     "stops it at once.\n"
     "\n"
+    "Genome check:\n"
+    "  --check-genome FILE   only read FILE as a reload does; print each place where\n"
+    "                        the format forgives something as FILE:LINE:COLUMN:\n"
+    "                        warning: ..., then a summary of the genes; exit 0\n"
+    "                        without findings, 3 with some\n"
+    "\n"
     "Messages (standard error):\n"
     "  --progress            show the progress line even when standard error is\n"
     "                        not a terminal\n"
@@ -339,7 +361,8 @@ constexpr const char* kHelpText =
     "\n"
     "Exit status: 0 success, 1 an output could not be written, 2 a bad option or\n"
     "value or an input that cannot be read or is binary, or a checkpoint that is\n"
-    "refused; 128 plus the signal's number when stopped by SIGTERM or SIGINT.\n";
+    "refused; 3 findings of --check-genome; 128 plus the signal's number when\n"
+    "stopped by SIGTERM or SIGINT.\n";
 
 }  // namespace
 
@@ -357,5 +380,6 @@ int batch_main(int argc, char** argv, std::FILE* out, std::FILE* err) {
             return kExitUsage;
         case ParseResult::kRun: break;
     }
+    if (!opts.check_genome.empty()) return check_genome_main(opts.check_genome, out, err);
     return run_batch(opts, err);
 }

@@ -3,6 +3,7 @@
 // frames need is allocated before the first one; the loop itself allocates
 // nothing and builds no strings.
 #include "batch.h"
+#include "history_files.h"
 #include "render.h"
 
 #include <fcntl.h>
@@ -309,6 +310,7 @@ RunResult run_frames(const BatchOptions& o, int start, StatsTable* stats, BatchR
     std::size_t next_divide = 0;
     const Clock::time_point t0 = Clock::now();
     for (int frame = start + 1; frame <= start + o.frames; ++frame) {
+        history_frame = frame;  // births and type changes of this frame, its reload's loads
         // The reload key's work, before the frame's passes: a divide-all of the
         // same frame divides the reloaded colony rather than one about to go.
         if (o.reload_every > 0 && frame % o.reload_every == 0) {
@@ -367,7 +369,7 @@ int prepare_folder(const std::string& dir, const char* probe_name, const char* w
 // Every output is probed before the first frame, so that a bad path costs no run.
 int prepare_outputs(const BatchOptions& o, std::FILE* err) {
     int saved_errno = 0;
-    for (const std::string* path : {&o.out, &o.stats, &o.checkpoint}) {
+    for (const std::string* path : {&o.out, &o.stats, &o.checkpoint, &o.lineage}) {
         if (!path->empty() && !can_create(path->c_str(), saved_errno))
             return fail(err, kExitOutput, "cannot write '%s': %s", path->c_str(),
                         write_reason(saved_errno));
@@ -435,13 +437,16 @@ int run_batch(const BatchOptions& o, std::FILE* err) {
     BatchRenderer pictures;
     if (const int status = pictures.open(o); status != kExitOk)
         return fail(err, status, "%s", pictures.error());
+    HistoryFiles history;
+    if (!history.open(o, err)) return kExitOutput;
 
     const RunResult run =
         run_frames(o, start, o.stats.empty() ? nullptr : &stats, pictures, stop, err);
     if (run.status != kExitOk) return run.status;
     if (const int status = pictures.close(); status != kExitOk)
         return fail(err, status, "%s", pictures.error());
-    const int status = write_outputs(o, stats, start + run.frames_done, err);
+    const int status =
+        history.finish(o, err, write_outputs(o, stats, start + run.frames_done, err));
 
     if (stop.signal() != 0) {
         std::fprintf(err, "%s: stopped by signal %d after frame %d; outputs written\n",

@@ -79,6 +79,8 @@ constexpr int kUsKey[int(Key::Count)] = {
     GLFW_KEY_PAGE_DOWN,
     GLFW_KEY_LEFT_BRACKET,
     GLFW_KEY_RIGHT_BRACKET,
+    GLFW_KEY_F7,
+    GLFW_KEY_F8,
 };
 static_assert(sizeof kUsKey / sizeof kUsKey[0] == int(Key::Count));
 int g_glfw_key[int(Key::Count)];

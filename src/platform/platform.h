@@ -43,6 +43,8 @@ enum class Key {
     PageDown,
     BracketLeft,   // [
     BracketRight,  // ]
+    F7,
+    F8,
     Count
 };
 

@@ -2,6 +2,7 @@
 // of four search orders; a cell with no free neighbour is marked pushed.
 #include "sim/division.h"
 #include "sim/faces.h"
+#include "sim/history.h"
 #include "sim/random.h"
 #include "sim/signal.h"
 #include "sim/world.h"
@@ -40,19 +41,21 @@ void add_cell(int x, int y, int z) {
     publish_cells_count(n + 1);
 }
 
-void divide_in_order(int i, int order) {
+void divide_in_order(int i, int order, int gene) {
     const int x = Cells[i].x, y = Cells[i].y, z = Cells[i].z;
     int nx, ny, nz;
     if (first_empty_face(kOrder[order], x, y, z, kDaughterBounds, nx, ny, nz)) {
+        const int n = Cells_count;
         add_cell(nx, ny, nz);
+        if (Cells_count > n) history_born(n, i, gene);  // a full table drops the birth
         return;
     }
     Cells[i].clamps = 2;
     world_clamp[x][y][z] = 2;
 }
 
-void divide_cell(int i) {
-    divide_in_order(i, int(rng_next() % kDivisionOrders));
+void divide_cell(int i, int gene) {
+    divide_in_order(i, int(rng_next() % kDivisionOrders), gene);
 }
 
 void divide_every_cell() {

@@ -9,9 +9,10 @@ inline constexpr int kDivisionOrders = 4;
 // Appends a type-1 cell at an empty interior site with its levels computed;
 // a full table drops the birth.
 void add_cell(int x, int y, int z);
-// Divides cell i in search order `order` (0..3).
-void divide_in_order(int i, int order);
+// Divides cell i in search order `order` (0..3); `gene` is the division gene
+// that asked (-1: none), for the history.
+void divide_in_order(int i, int order, int gene = -1);
 // Divides cell i in an order drawn from the sequence (one draw).
-void divide_cell(int i);
+void divide_cell(int i, int gene = -1);
 // Divides every live cell once; daughters born meanwhile are not divided again.
 void divide_every_cell();

@@ -4,6 +4,7 @@
 #include "sim/gene_expression.h"
 #include "sim/division.h"
 #include "sim/genome.h"
+#include "sim/history.h"
 #include "sim/random.h"
 #include "sim/switches.h"
 #include "sim/world.h"
@@ -29,7 +30,8 @@ inline bool within_one(std::int64_t a, std::int64_t b) {
 
 }  // namespace
 
-void switch_type_where_two_meet(int i, int c_type_old, int c_type_new, int cell1, int cell2) {
+void switch_type_where_two_meet(int i, int c_type_old, int c_type_new, int cell1, int cell2,
+                                int gene) {
     const Site s = site_of(i);
     if (c_type_new == 0) return;  // a switch never empties a site
     if (L(s, cell1) < 1) return;
@@ -42,21 +44,22 @@ void switch_type_where_two_meet(int i, int c_type_old, int c_type_new, int cell1
     st(here, c_type_new);
     note_world_edit();
     Cells[i].type = c_type_new;
+    history_type_changed(i, gene, c_type_old, c_type_new);
 }
 
-void divide_where_two_meet(int i, int cell1, int cell2) {
+void divide_where_two_meet(int i, int cell1, int cell2, int gene) {
     const Site s = site_of(i);
     if (!within_one(L(s, cell1), L(s, cell2))) return;
     if (L(s, cell1) <= 1) return;
-    divide_cell(i);
+    divide_cell(i, gene);
 }
 
-void divide_where_three_meet(int i, int cell1, int cell2, int cell3) {
+void divide_where_three_meet(int i, int cell1, int cell2, int cell3, int gene) {
     const Site s = site_of(i);
     if (!within_one(L(s, cell1), L(s, cell2))) return;
     if (!within_one(L(s, cell1), L(s, cell3))) return;
     if (L(s, cell1) <= 1) return;
-    divide_cell(i);
+    divide_cell(i, gene);
 }
 
 int express_genes(int i) {
@@ -70,7 +73,7 @@ int express_genes(int i) {
         rng_skip(static_cast<std::uint32_t>(genes));
         for (int k = 0; k < genes && here == 1; ++k) {
             const TDNA& g = DNA[k];
-            switch_type_where_two_meet(i, 1, g.Exon[0], g.Enhancer[0], g.Enhancer[1]);
+            switch_type_where_two_meet(i, 1, g.Exon[0], g.Enhancer[0], g.Enhancer[1], k);
         }
     } else {
         for (int k = 0; k < genes; ++k) {
@@ -78,11 +81,11 @@ int express_genes(int i) {
             const std::uint32_t r = rng_next() % 10;
             if (g.MPF == 1 && r == 4) {
                 if (g.Enhancer_count == 2)
-                    divide_where_two_meet(i, g.Enhancer[0], g.Enhancer[1]);
+                    divide_where_two_meet(i, g.Enhancer[0], g.Enhancer[1], k);
                 else
-                    divide_where_three_meet(i, g.Enhancer[0], g.Enhancer[1], g.Enhancer[2]);
+                    divide_where_three_meet(i, g.Enhancer[0], g.Enhancer[1], g.Enhancer[2], k);
             } else if (here == 1) {
-                switch_type_where_two_meet(i, 1, g.Exon[0], g.Enhancer[0], g.Enhancer[1]);
+                switch_type_where_two_meet(i, 1, g.Exon[0], g.Enhancer[0], g.Enhancer[1], k);
             }
         }
     }

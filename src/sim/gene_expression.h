@@ -7,9 +7,9 @@
 // returns the type its site holds afterwards.
 int express_genes(int i);
 // Switches cell i from type `from` to `to` where channels c1 and c2 both read at
-// least 1 and differ by at most one.
-void switch_type_where_two_meet(int i, int from, int to, int c1, int c2);
+// least 1 and differ by at most one. `gene` is the slot that asks, for the history.
+void switch_type_where_two_meet(int i, int from, int to, int c1, int c2, int gene = -1);
 // Divides cell i where channels c1 and c2 differ by at most one and c1 reads above 1.
-void divide_where_two_meet(int i, int c1, int c2);
+void divide_where_two_meet(int i, int c1, int c2, int gene = -1);
 // Divides cell i where c2 and c3 each differ from c1 by at most one and c1 reads above 1.
-void divide_where_three_meet(int i, int c1, int c2, int c3);
+void divide_where_three_meet(int i, int c1, int c2, int c3, int gene = -1);

@@ -1,6 +1,7 @@
 // Clamp field, adhesion, moves and the random walk of pushed cells.
 #include "sim/mechanics.h"
 #include "sim/faces.h"
+#include "sim/history.h"
 #include "sim/random.h"
 #include "sim/world.h"
 
@@ -60,9 +61,11 @@ void move_cell(int i, int x, int y, int z) {
         // A step off the lattice: the cell becomes type 8 where it stands.
         c.clamps = 1;
         world_clamp[ox][oy][oz] = 1;
+        const std::int32_t was = world[ox][oy][oz];
         c.type = 8;
         st(world[ox][oy][oz], 8);
         note_world_edit();
+        if (was != 8) history_type_changed(i, -1, was, 8);  // no gene made it
         return;
     }
     if (cell_may_leave(i)) {

@@ -14,4 +14,5 @@ void reset_simulation() {
     genome_changed();
     k_g = k_v = 0;
     rng_seed(kDefaultSeed);
+    reset_history();
 }

@@ -1,12 +1,13 @@
 // The simulation core in one include: the world, the genome, the signal field,
-// randomness, gene expression, division, mechanics, gravity, the switches and
-// the worker. No files, no windows, no GL.
+// randomness, gene expression, division, mechanics, gravity, the per-cell
+// history, the switches and the worker. No files, no windows, no GL.
 #pragma once
 
 #include "sim/division.h"
 #include "sim/gene_expression.h"
 #include "sim/genome.h"
 #include "sim/gravity.h"
+#include "sim/history.h"
 #include "sim/mechanics.h"
 #include "sim/random.h"
 #include "sim/signal.h"

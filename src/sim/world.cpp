@@ -1,5 +1,6 @@
 // World state: the grids, the cell table, the per-type tables and seeding.
 #include "sim/world.h"
+#include "sim/history.h"
 #include "sim/touched.h"
 #include "sim/worker_state.h"
 
@@ -134,5 +135,6 @@ void Cells_Init() {
     seed.type = 1;
     world_gravity[20][20][50] = 1;
     put_to_world(&seed);
+    history_loaded(1);
     publish_cells_count(1);
 }

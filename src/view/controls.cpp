@@ -6,6 +6,7 @@
 #include "app/frame_pass.h"
 #include "view/camera.h"
 #include "view/checkpoint_keys.h"
+#include "view/designer_keys.h"
 #include "view/flags.h"
 #include "view/framing.h"
 #include "view/picking.h"
@@ -51,6 +52,8 @@ const KeyBinding kKeyTable[] = {
     {Key::BracketRight, Action::SlabThicker, Stage::Pressed, 0},
     {Key::Home, Action::FrameColony, Stage::Pressed, 0},
     {Key::F11, Action::ToggleRecording, Stage::Pressed, 0},
+    {Key::F7, Action::StepBack, Stage::Pressed, 0},
+    {Key::F8, Action::FollowGenome, Stage::Pressed, 0},
 };
 const int kKeyTableSize = int(sizeof kKeyTable / sizeof kKeyTable[0]);
 
@@ -170,6 +173,8 @@ void act_inside(Action action, int shift) {
             break;
         }
         case Action::ToggleRecording: recording = !recording; break;
+        case Action::StepBack: step_back_wanted = 1; break;
+        case Action::FollowGenome: genome_following = !genome_following; break;
         default: break;
     }
 }

@@ -39,6 +39,8 @@ enum class Action {
     SlabThicker,      // ]
     FrameColony,      // Home: the camera frames the live cells
     ToggleRecording,  // F11: every frame shown goes to a movie or to PNGs
+    StepBack,         // F7: while paused, back to the state the last F3 step started from
+    FollowGenome,     // F8: reload the genome alone whenever dna.vdna changes
 };
 
 // When the poll takes a key: its stage in the poll's order, or once per press.

@@ -12,6 +12,7 @@
 #include "view/frame_recorder.h"
 #include "view/gl_text.h"
 #include "view/gl_view.h"
+#include "view/inspector_text.h"
 #include "view/overlay.h"
 
 using screen::begin_screen;
@@ -95,6 +96,8 @@ void draw_inspector(int width) {
     const int i = inspected_cell;
     const TCells& c = Cells[i];
     static char buf[6][96];
+    static char story[2][kHistoryLineSize];  // why the cell is what it is, under the levels
+    const int told = cell_history_lines(i, story);
     std::snprintf(buf[0], sizeof buf[0], "Cell %d", i);
     std::snprintf(buf[1], sizeof buf[1], "     type %d", c.type);
     std::snprintf(buf[2], sizeof buf[2], "Site %d %d %d", c.x, c.y, c.z);
@@ -102,9 +105,14 @@ void draw_inspector(int width) {
     std::snprintf(buf[4], sizeof buf[4], "Column height %d", world_gravity[c.x][c.y][c.z]);
     std::snprintf(buf[5], sizeof buf[5], "Levels, channels 0 to 19:");
     const char* lines[6] = {buf[0], buf[1], buf[2], buf[3], buf[4], buf[5]};
-    const float x = width - 6.0f - 260, y = 220;  // below the F1 key legend
-    screen::panel(x, y, x + 260, y + 6 * kLine + 8 + 104);
+    float w = 260;  // wide enough for the gene's fields
+    for (int k = 0; k < told; ++k) w = std::max(w, screen::text_width(story[k]) + 14);
+    const float x = width - 6.0f - w, y = 246;  // below the F1 key legend
+    const float story_y = y + 6 * kLine + 8 + 104;
+    screen::panel(x, y, x + w, story_y + told * kLine + 6);
     for (int k = 0; k < 6; ++k) screen::text(x + 6, y + 6 + k * kLine, lines[k], 235, 235, 235);
+    for (int k = 0; k < told; ++k)
+        screen::text(x + 6, story_y + k * kLine, story[k], 235, 235, 235);
     Rgb rgb;
     if (type_color(c.type, rgb)) {
         glColor3ub(rgb.r, rgb.g, rgb.b);

@@ -4,6 +4,7 @@
 #include "app/files.h"
 #include "view/cell_drawing.h"
 #include "view/checkpoint_keys.h"
+#include "view/designer_keys.h"
 #include "view/flags.h"
 #include "view/gl_text.h"
 #include "view/gl_view.h"
@@ -55,7 +56,7 @@ const char* on_off(int flag) {
 
 void draw_status(int top_types[], int shown) {
     static char buf[4 + kTopTypes][128];
-    const char* lines[5 + kTopTypes];
+    const char* lines[7 + kTopTypes];
     std::snprintf(buf[0], sizeof buf[0], "Frame %ld    Cells %d / %d", frame_number, g_census.live,
                   kMaxCells);
     std::snprintf(buf[1], sizeof buf[1], "%.1f frames/s    %.1f signal passes/s",
@@ -75,10 +76,12 @@ void draw_status(int top_types[], int shown) {
             std::snprintf(buf[4 + k], sizeof buf[4 + k], "     type %d  %d", t, g_census.count[t]);
     }
     for (int k = 0; k < 4 + shown; ++k) lines[k] = buf[k];
-    // What the last F5 or F9 did, a refused load's reason included, under the counts.
-    const bool checkpoint_line = checkpoint_status()[0] != '\0';
-    if (checkpoint_line) lines[4 + shown] = checkpoint_status();
-    text_panel(6, 6, lines, 4 + shown + checkpoint_line, false);
+    // What the last F5 or F9 did (a refused load's reason included), the last
+    // genome load with its findings, and the last F7, under the counts.
+    int n = 4 + shown;
+    for (const char* status : {checkpoint_status(), genome_status(), step_status()})
+        if (status[0] != '\0') lines[n++] = status;
+    text_panel(6, 6, lines, n, false);
     // A swatch in each type's colour in front of its count.
     for (int k = 0; k < shown; ++k) {
         const Rgb c = colour_of(top_types[k]);
@@ -104,6 +107,7 @@ void draw_keys(int width) {
         "Home  frame     F11  record",
         "click (free cursor)  inspect a cell",
         "F5  checkpoint  F9  load it",
+        "F7  step back   F8  follow dna.vdna",
     };
     text_panel(width - 6.0f, 6, kKeys, int(std::size(kKeys)), true);
 }

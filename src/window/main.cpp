@@ -5,6 +5,7 @@
 #include "view/camera.h"
 #include "view/checkpoint_keys.h"
 #include "view/controls.h"
+#include "view/designer_keys.h"
 #include "view/flags.h"
 #include "view/gl_view.h"
 #include "view/inside_gl.h"
@@ -73,6 +74,7 @@ void render_frame() {
     glPushMatrix();
     poll_controls();
     serve_checkpoint_requests(frame_number);
+    serve_designer_requests(frame_number);
     draw_view_frame();
     if (show_map) draw_axis_markers();
     draw_inspected_mark();

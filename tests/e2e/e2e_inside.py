@@ -18,7 +18,7 @@ from harness import BLUE, ORANGE, SKY, Image, Session, colony, run, wait_until
 # The heat map's colour map at its ends.
 VIOLET_END, YELLOW_END = (68, 1, 84), (253, 231, 37)
 # The inspector's panel stands on the right, below the F1 key legend.
-PANEL = (740, 230, 990, 400)
+PANEL = (740, 256, 990, 420)
 
 
 def region_count(img, box, rgb):

@@ -2,7 +2,9 @@
 // right, so that mutations reach past it into the header and the sections; the
 // file and the same bytes in memory must be judged alike. A refused load must
 // leave the fresh state as it was and say why; an accepted one must hold a
-// colony on the lattice, which then runs two frames with gravity and a divide-all.
+// colony on the lattice with a history that hangs together (version 2's HIST,
+// or unknown for version 1), which then runs two frames with gravity and a
+// divide-all.
 #include <cstring>
 #include <vector>
 
@@ -27,8 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     kt::check_colony();
+    kt::check_history();
     if (r.frame < 0 || DNA_Count < 0 || DNA_Count > kMaxGenes) __builtin_trap();
+    const int loaded = Cells_count;
     kt::run_frames(2, k_v != 0);
     kt::check_colony();
+    kt::check_history();  // births after the load go on from the loaded generations
+    for (int i = loaded; i < Cells_count; ++i)
+        if (Cells_history[i].parent < 0) __builtin_trap();
     return 0;
 }

@@ -56,6 +56,18 @@ inline void check_colony() {
         if (!interior(Cells[i].x, Cells[i].y, Cells[i].z)) __builtin_trap();
 }
 
+// Every history record names an earlier cell as its parent, with a generation
+// one past the parent's (unknown after an unknown one), and a gene slot or none.
+inline void check_history() {
+    for (int i = 0; i < Cells_count; ++i) {
+        const CellHistory& h = Cells_history[i];
+        if (h.parent < -1 || h.parent >= i || h.type_gene < -1 || h.type_gene >= kMaxGenes)
+            __builtin_trap();
+        const int g = h.parent < 0 ? 0 : Cells_history[h.parent].generation;
+        if (h.parent >= 0 && h.generation != (g < 0 ? -1 : g + 1)) __builtin_trap();
+    }
+}
+
 // Frames with the switches on; the first one divides every cell.
 inline void run_frames(int frames, bool division) {
     k_g = 1;
