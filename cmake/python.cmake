@@ -35,8 +35,15 @@ if(KELVARO_PYTHON)
     set(KELVARO_PYTHON OFF)
   else()
     # The libraries below the module go into a shared object, so they are
-    # built position-independent: for the programs that costs nothing, since
-    # the linker turns the indirections back into direct references.
+    # built position-independent. For the programs that costs nothing: the
+    # linker turns the indirections back into direct references, and since no
+    # symbol of the libraries can be interposed (the module exports none of
+    # them), the compiler may inline within a file as it does without -fPIC.
     set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+    include(CheckCXXCompilerFlag)
+    check_cxx_compiler_flag(-fno-semantic-interposition KELVARO_HAS_NO_INTERPOSITION)
+    if(KELVARO_HAS_NO_INTERPOSITION)
+      add_compile_options(-fno-semantic-interposition)
+    endif()
   endif()
 endif()

@@ -171,7 +171,9 @@ void bind_colony(py::module_& m) {
                 return make_colony(kelvaro::colony_options(genome, cells, seed, shift));
             }),
             py::kw_only(), py::arg("genome") = py::none(), py::arg("cells") = py::none(),
-            py::arg("seed") = py::none(), py::arg("shift") = 40);
+            py::arg("seed") = py::none(), py::arg("shift") = 40,
+            "Colony(*, genome=None, cells=None, seed=None, shift=40)\n\n"
+            "Loads the genome and the cell list (see help(kelvaro.Colony)).");
     cls.def_static(
         "resume", [](py::handle path) { return make_colony(kelvaro::resume_options(path)); },
         py::arg("path"), kResumeDoc);
@@ -203,11 +205,14 @@ void bind_colony(py::module_& m) {
         "The colony itself; the end of the with block closes it.");
     cls.def(
         "__exit__", [](Colony& c, py::args) { c.close(); }, "Closes the colony.");
-    cls.def("__repr__", [](const Colony& c) {
-        if (c.closed()) return std::string("<kelvaro.Colony, closed>");
-        return "<kelvaro.Colony at frame " + std::to_string(c.frame()) + ", " +
-               std::to_string(Cells_count) + " cells>";
-    });
+    cls.def(
+        "__repr__",
+        [](const Colony& c) {
+            if (c.closed()) return std::string("<kelvaro.Colony, closed>");
+            return "<kelvaro.Colony at frame " + std::to_string(c.frame()) + ", " +
+                   std::to_string(Cells_count) + " cells>";
+        },
+        "The frame and the cell count, or that the colony is closed.");
     bind_arrays(cls);
     bind_files(cls);
     cls.attr("__module__") = "kelvaro";  // where users import it from
