@@ -6,8 +6,8 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/cell_list.h"
@@ -92,6 +92,16 @@ enum class ParseResult { kRun, kHelp, kError };
 // `error` holds the message of the one line to print, without the program name.
 ParseResult parse_batch_options(int argc, char** argv, BatchOptions& opts, std::string& error);
 
+// Takes one option by its long name (without "--"), with the text the command
+// line would give it, or null for a switch: the same checks and messages as
+// on the command line, for callers that hold values rather than an argv.
+bool set_batch_option(BatchOptions& opts, std::string_view name, const char* value,
+                      std::string& error);
+
+// The checks of the options against each other that follow the reading of a
+// command line (paths, combinations, pictures); may sort and complete `opts`.
+bool check_batch_options(BatchOptions& opts, std::string& error);
+
 // The option list, for --help.
 void print_batch_help(std::FILE* out);
 
@@ -105,44 +115,3 @@ int batch_main(int argc, char** argv, std::FILE* out, std::FILE* err);
 inline int batch_main(int argc, char** argv) {
     return batch_main(argc, argv, stdout, stderr);
 }
-
-// ---------------------------------------------------------------------------
-// Outputs
-// ---------------------------------------------------------------------------
-
-// The colony as legacy VTK polydata (ASCII): one vertex per cell at its site,
-// with its type as the point scalar "type". Written under a temporary name and
-// renamed, like every other output.
-bool save_vtk_to(const char* path);
-
-// Per-frame counts, held in memory for the whole run and written once at the
-// end, since the columns (the types that ever occur) are known only then.
-class StatsTable {
-   public:
-    // One column per type 0..99, one for every other type.
-    static constexpr int kColumns = kTypes + 1;
-
-    // Room for frames first..first+frames, allocated here, before the first
-    // frame; false when the memory cannot be had.
-    bool allocate(int frames, int first = 0);
-    // Counts the live colony as the state of `frame` (the next row's frame),
-    // `elapsed_ms` after the start of the run's first frame. Allocates nothing.
-    void record(int frame, double elapsed_ms);
-    // frame, cells, type_N... for every type seen in any recorded frame,
-    // type_other when some type lay outside 0..99, elapsed_ms.
-    bool write(const char* path) const;
-
-    // Frames recorded so far.
-    int rows() const { return rows_; }
-
-   private:
-    struct FreeDeleter {
-        void operator()(void* p) const;
-    };
-    int capacity_ = 0;
-    int first_ = 0;  // the frame of the first row: 0, or the frame a run resumed at
-    int rows_ = 0;   // frames recorded so far (always frames first_..first_+rows_-1)
-    std::unique_ptr<std::int32_t, FreeDeleter> counts_;  // capacity_ x kColumns
-    std::unique_ptr<std::int32_t, FreeDeleter> cells_;   // per frame
-    std::unique_ptr<double, FreeDeleter> elapsed_;       // per frame
-};

@@ -248,21 +248,39 @@ ParseResult parse_batch_options(int argc, char** argv, BatchOptions& o, std::str
         error = "unexpected argument " + quoted(argv[optind]) + " (see --help)";
         return ParseResult::kError;
     }
+    return check_batch_options(o, error) ? ParseResult::kRun : ParseResult::kError;
+}
+
+bool set_batch_option(BatchOptions& o, std::string_view name, const char* value,
+                      std::string& error) {
+    for (const OptionRow& row : kOptions) {
+        if (name != row.name || row.kind == Kind::kHelp) continue;
+        if ((row.kind == Kind::kSwitch) != (value == nullptr)) {
+            error =
+                "option '--" + std::string(name) + (value ? "' takes no value" : "' needs a value");
+            return false;
+        }
+        return take_option(row, value, o, error);
+    }
+    error = "unknown option '--" + std::string(name) + "'";
+    return false;
+}
+
+bool check_batch_options(BatchOptions& o, std::string& error) {
     for (const std::string* path :
          {&o.genome, &o.cells, &o.out, &o.stats, &o.snapshot_dir, &o.render_dir, &o.movie,
           &o.resume, &o.checkpoint, &o.checkpoint_dir, &o.lineage, &o.events, &o.check_genome}) {
         if (path->size() >= 4000) {  // the file writers hold paths in fixed buffers
             error = "path too long: " + quoted(path->substr(0, 40) + "...");
-            return ParseResult::kError;
+            return false;
         }
     }
     if (!o.check_genome.empty()) {
-        if (o.other_options == 0) return ParseResult::kRun;
+        if (o.other_options == 0) return true;
         error = "--check-genome takes no other option (it only reads the genome)";
-        return ParseResult::kError;
+        return false;
     }
-    if (!check_combination(o, error) || !check_render_options(o, error)) return ParseResult::kError;
-    return ParseResult::kRun;
+    return check_combination(o, error) && check_render_options(o, error);
 }
 
 namespace {

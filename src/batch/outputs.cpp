@@ -1,10 +1,14 @@
-// The outputs of kelvaro-batch besides the cell list: the per-frame counts
-// (CSV) and the VTK view of a colony. Both go through AtomicFileWriter, so a
-// failed or interrupted write never leaves a partial file under the final name.
-#include "batch.h"
+// The outputs of a run: the per-frame counts (CSV), the VTK view of a colony,
+// and the probes and writes of the files named on the command line. All go
+// through AtomicFileWriter, so a failed or interrupted write never leaves a
+// partial file under the final name.
+#include "outputs.h"
 
 #include <cassert>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 
 void StatsTable::FreeDeleter::operator()(void* p) const {
     std::free(p);
@@ -110,4 +114,72 @@ bool save_vtk_to(const char* path) {
         }
     }
     return out.commit();
+}
+
+const char* write_reason(int saved_errno) {
+    return saved_errno ? std::strerror(saved_errno) : "write failed";
+}
+
+namespace {
+
+// An output folder that cannot take the file is found before the run rather
+// than after hours of it: the probe makes and removes a temporary file there.
+bool can_create(const char* path, int& saved_errno) {
+    errno = 0;
+    AtomicFileWriter probe(path);
+    saved_errno = errno;
+    return probe.ok();
+}
+
+// A folder for the files written every K frames: created, then probed with
+// the first file's name.
+int prepare_folder(const std::string& dir, const char* probe_name, const char* what, RunLog& log) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec)
+        return log_failure(log, kExitOutput, ec.value(), "cannot create %s folder '%s': %s", what,
+                           dir.c_str(), ec.message().c_str());
+    int saved_errno = 0;
+    if (!can_create((dir + "/" + probe_name).c_str(), saved_errno))
+        return log_failure(log, kExitOutput, saved_errno, "cannot write into %s folder '%s': %s",
+                           what, dir.c_str(), write_reason(saved_errno));
+    return kExitOk;
+}
+
+// The failure of writing `path`, with the errno the writer left.
+int cannot_write(RunLog& log, const std::string& path) {
+    const int saved = errno;
+    return log_failure(log, kExitOutput, saved, "cannot write '%s': %s", path.c_str(),
+                       write_reason(saved));
+}
+
+}  // namespace
+
+int prepare_outputs(const BatchOptions& o, RunLog& log) {
+    int saved_errno = 0;
+    for (const std::string* path : {&o.out, &o.stats, &o.checkpoint, &o.lineage}) {
+        if (!path->empty() && !can_create(path->c_str(), saved_errno))
+            return log_failure(log, kExitOutput, saved_errno, "cannot write '%s': %s",
+                               path->c_str(), write_reason(saved_errno));
+    }
+    if (o.snapshot_every > 0)
+        if (const int s = prepare_folder(o.snapshot_dir, "cells-000000.txt", "snapshot", log))
+            return s;
+    if (o.checkpoint_every > 0)
+        if (const int s =
+                prepare_folder(o.checkpoint_dir, "checkpoint-000000.kck", "checkpoint", log))
+            return s;
+    return kExitOk;
+}
+
+int write_outputs(const BatchOptions& o, const StatsTable& stats, int frame, RunLog& log) {
+    int status = kExitOk;
+    errno = 0;
+    if (!o.out.empty() && !save_cell_list_to(o.out.c_str())) status = cannot_write(log, o.out);
+    errno = 0;
+    if (!o.stats.empty() && !stats.write(o.stats.c_str())) status = cannot_write(log, o.stats);
+    errno = 0;
+    if (!o.checkpoint.empty() && !save_checkpoint(o.checkpoint.c_str(), frame, CheckpointView{}))
+        status = cannot_write(log, o.checkpoint);
+    return status;
 }

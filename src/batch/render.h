@@ -4,6 +4,7 @@
 // OpenGL and EGL links a stand-in that refuses every picture option.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -15,6 +16,11 @@ bool rendering_built();
 // Checks and parses the picture options (--render-*, --camera, --movie and the
 // rest) into `o`; false with `error` set on a mistake.
 bool check_render_options(BatchOptions& o, std::string& error);
+
+// Parses the texts that set how a picture looks (--render-size, --camera,
+// --heat, --slice) into `o`; false with `error` set on a mistake. Part of
+// check_render_options, and enough for a single picture.
+bool parse_picture_look(BatchOptions& o, std::string& error);
 
 // True when the command line asks for any picture.
 inline bool wants_pictures(const BatchOptions& o) {
@@ -37,6 +43,11 @@ class BatchRenderer {
     // the frame is one of every render_every. Allocates nothing but what the
     // PNG encoder needs.
     int frame(int frame);
+    // Draws the colony as it stands, stamped with `frame` when asked, and reads
+    // the picture back into pixels(). Needs an open() that wants pictures.
+    int draw(int frame);
+    // The last picture drawn: RGB, render_width x render_height, bottom row first.
+    const std::uint8_t* pixels() const;
     // Finishes the movie and waits for ffmpeg.
     int close();
     // The message of the last failure.

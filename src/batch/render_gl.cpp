@@ -134,14 +134,25 @@ int BatchRenderer::open(const BatchOptions& o) {
     return kExitOk;
 }
 
-int BatchRenderer::frame(int frame) {
+int BatchRenderer::draw(int frame) {
     State& s = *state_;
     const BatchOptions& o = *s.o;
-    if (!wants_pictures(o) || frame % o.render_every != 0) return kExitOk;
     frame_colony(o);
     draw_picture();
     stamp(o, frame);
     read_back_frame(o.render_width, o.render_height, s.pixels.data());
+    return kExitOk;
+}
+
+const std::uint8_t* BatchRenderer::pixels() const {
+    return state_->pixels.data();
+}
+
+int BatchRenderer::frame(int frame) {
+    State& s = *state_;
+    const BatchOptions& o = *s.o;
+    if (!wants_pictures(o) || frame % o.render_every != 0) return kExitOk;
+    draw(frame);
     if (!o.render_dir.empty()) {
         std::snprintf(s.path.data(), s.path.size(), "%s/cells-%06d.png", o.render_dir.c_str(),
                       frame);

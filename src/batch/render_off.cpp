@@ -19,6 +19,14 @@ int BatchRenderer::frame(int) {
     return kExitOk;
 }
 
+int BatchRenderer::draw(int) {
+    return kExitUsage;
+}
+
+const std::uint8_t* BatchRenderer::pixels() const {
+    return nullptr;
+}
+
 int BatchRenderer::close() {
     return kExitOk;
 }

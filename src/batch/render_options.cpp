@@ -120,6 +120,10 @@ bool check_render_options(BatchOptions& o, std::string& error) {
                 "OpenGL and EGL missing when it was built)";
         return false;
     }
+    return parse_picture_look(o, error);
+}
+
+bool parse_picture_look(BatchOptions& o, std::string& error) {
     if (!o.render_size.empty() && !parse_size(o.render_size, o, error)) return false;
     if (!o.camera_text.empty() && !parse_camera(o.camera_text, o, error)) return false;
     if (!o.heat.empty() && !parse_heat(o.heat, o, error)) return false;

@@ -1,0 +1,26 @@
+# The Python module's tests (pytest) and the examples they run, one CTest test
+# per file so that they run side by side. Each gets a temporary folder of its
+# own in the build folder, and the module and kelvaro-batch of this build.
+if(KELVARO_PYTHON)
+  execute_process(COMMAND ${Python3_EXECUTABLE} -c "import pytest, numpy"
+                  RESULT_VARIABLE _kelvaro_pytest OUTPUT_QUIET ERROR_QUIET)
+  if(NOT _kelvaro_pytest EQUAL 0)
+    message(WARNING "pytest or NumPy missing for ${Python3_EXECUTABLE} (Debian: python3-pytest "
+                    "python3-numpy): the Python module's tests are not registered")
+  else()
+    file(GLOB kelvaro_python_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/python/test_*.py)
+    foreach(test ${kelvaro_python_tests})
+      get_filename_component(name ${test} NAME_WE)
+      string(REGEX REPLACE "^test_" "" name ${name})
+      add_test(NAME python_${name}
+        COMMAND ${Python3_EXECUTABLE} -m pytest -q -p no:cacheprovider
+                --basetemp=${CMAKE_CURRENT_BINARY_DIR}/python-tmp-${name} ${test})
+      set_tests_properties(python_${name} PROPERTIES LABELS python TIMEOUT 300
+        ENVIRONMENT "PYTHONPATH=${CMAKE_BINARY_DIR}/python;KELVARO_BATCH=$<TARGET_FILE:kelvaro-batch>;PYTHONDONTWRITEBYTECODE=1;DISPLAY=;MPLBACKEND=Agg")
+    endforeach()
+    # The examples' sweeps keep both cores busy (a pool of two, a cluster of
+    # two workers): nothing else runs beside them, least of all the window's
+    # timed key presses.
+    set_tests_properties(python_examples PROPERTIES PROCESSORS 2)
+  endif()
+endif()
