@@ -13,7 +13,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdarg>
 #include <cstring>
 
 namespace {
@@ -228,17 +227,6 @@ bool write_frame_files(const BatchOptions& o, int frame, std::string& path, RunL
 }
 
 }  // namespace
-
-int log_failure(RunLog& log, int status, int os_errno, const char* fmt, ...) {
-    std::fprintf(log.err, "%s: ", kProgramName);
-    va_list args;
-    va_start(args, fmt);
-    std::vfprintf(log.err, fmt, args);
-    va_end(args);
-    std::fputc('\n', log.err);
-    log.failure_errno = os_errno;
-    return status;
-}
 
 int check_frames_from(const BatchOptions& o, long long start, const char* from, RunLog& log) {
     if (start > std::int64_t(INT32_MAX) - 1 - o.frames)
