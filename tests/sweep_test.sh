@@ -29,4 +29,9 @@ grep -q "^wide,2,20,$cells," runs/summary.csv || fail "summary.csv: wide seed 2 
 size=$(identify -format '%w %h' runs/contact.png)
 set -- $size
 [ "$1" -ge 800 ] && [ "$2" -ge 600 ] || fail "contact.png is only $size"
+# A run without pictures still counts in the summary; the sheet shows the rest.
+rm runs/wide-s2/cells-*.png
+"$sweep/summarise.sh" runs > summarise.out || fail "summarise.sh failed on a run without pictures"
+grep -q "4 runs" summarise.out || fail "summarise.sh: $(cat summarise.out)"
+[ "$(tail -n +2 runs/summary.csv | wc -l)" -eq 4 ] || fail "summary.csv lost the run without pictures"
 echo "sweep_test: 4 runs, summary and contact sheet"

@@ -43,12 +43,16 @@ done | awk -F, '
 args=()
 for d in "${runs[@]}"; do
     base=$(basename "$d")
-    picture=$(ls "$d"/cells-*.png 2>/dev/null | tail -1)
-    [ -n "$picture" ] && args+=(-label "${base%-s*} seed ${base##*-s}" "$picture")
+    # A run without pictures (no --picture-every) has none to show.
+    pictures=("$d"/cells-*.png)
+    [ -f "${pictures[-1]}" ] || continue
+    args+=(-label "${base%-s*} seed ${base##*-s}" "${pictures[-1]}")
 done
+written="$outdir/summary.csv"
 if [ ${#args[@]} -gt 0 ]; then
     # KELVARO_FONT: a font ImageMagick knows (convert -list font) for the labels.
     montage -font "${KELVARO_FONT:-DejaVu-Sans}" "${args[@]}" -geometry +4+4 \
             -background white "$outdir/contact.png"
+    written+=", $outdir/contact.png"
 fi
-echo "summarise.sh: ${#runs[@]} runs -> $outdir/summary.csv, $outdir/contact.png"
+echo "summarise.sh: ${#runs[@]} runs -> $written"
