@@ -12,9 +12,11 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -120,25 +122,74 @@ Rgb current_gl_color() {
     return {unit_to_byte(c[0]), unit_to_byte(c[1]), unit_to_byte(c[2])};
 }
 
+// The GL state of sprite drawing from the batch's arrays, set for as long as
+// the object lives.
+class SpriteState {
+   public:
+    SpriteState(GLuint program, const PointBatch& b) {
+        glPushMatrix();
+        apply_camera();
+        glUseProgram(program);
+        glEnable(GL_VERTEX_PROGRAM_POINT_SIZE);
+        glEnable(GL_POINT_SPRITE);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glVertexPointer(3, GL_FLOAT, 0, b.xyz);
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0, b.rgba);
+    }
+    ~SpriteState() {
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glDisable(GL_POINT_SPRITE);
+        glDisable(GL_VERTEX_PROGRAM_POINT_SIZE);
+        glUseProgram(0);
+        glPopMatrix();
+    }
+    SpriteState(const SpriteState&) = delete;
+    SpriteState& operator=(const SpriteState&) = delete;
+};
+
 // One draw call of the batch through the sprite program.
 void draw_sprites(GLuint program, const PointBatch& b) {
-    glPushMatrix();
-    apply_camera();
-    glUseProgram(program);
-    glEnable(GL_VERTEX_PROGRAM_POINT_SIZE);
-    glEnable(GL_POINT_SPRITE);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, b.xyz);
-    glColorPointer(4, GL_UNSIGNED_BYTE, 0, b.rgba);
+    const SpriteState state(program, b);
     if (b.count > 0) glDrawArrays(GL_POINTS, 0, b.count);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisable(GL_POINT_SPRITE);
-    glDisable(GL_VERTEX_PROGRAM_POINT_SIZE);
-    glUseProgram(0);
-    glPopMatrix();
 }
+
+// The fewest points worth a flush of their own: below this a frame is drawn
+// in one call, since each flush costs the rasteriser a pass over its tiles.
+constexpr int kMinChunk = 20000;
+
+// A batch sink that draws the first half of a frame's points as soon as it
+// is filled and flushes it, so that the rasteriser's threads paint it while
+// the frame pass steps the other half. The points keep their order, so the
+// depth test leaves the same pixels as one draw of the whole batch.
+struct StreamingSink : PointBatchSink {
+    GLuint program;
+    std::optional<SpriteState> state;
+    int drawn = 0;
+    int chunk = 0;
+
+    void begin() {
+        PointBatchSink::begin();
+        drawn = 0;
+        chunk = std::max(kMinChunk, Cells_count / 2);
+        state.emplace(program, batch);
+    }
+    void end() {
+        draw_pending();
+        state.reset();
+    }
+    void vertex(double x, double y, double z) {
+        PointBatchSink::vertex(x, y, z);
+        if (batch.count - drawn < chunk) return;
+        draw_pending();
+        glFlush();
+    }
+    void draw_pending() {
+        if (batch.count > drawn) glDrawArrays(GL_POINTS, drawn, batch.count - drawn);
+        drawn = batch.count;
+    }
+};
 
 // Draws with whichever path the context has: `fill` runs the cell decisions
 // on the sink it is given.
@@ -150,9 +201,8 @@ void draw_with_gl(Fill&& fill) {
         fill(sink);
         return;
     }
-    PointBatchSink sink{point_batch, current_gl_color()};
+    StreamingSink sink{{point_batch, current_gl_color()}, program, {}, 0, 0};
     fill(sink);
-    draw_sprites(program, sink.batch);
     // The colour left current is the last one the cells issued, as after an
     // immediate-mode batch.
     glColor4ub(sink.current.r, sink.current.g, sink.current.b, 255);
