@@ -197,7 +197,8 @@ std::string deep_block() {
 TEST_F(BatchRender, SpritesPaintWhatSmoothedPointsPaint) {
     kt::write_file("block.txt", deep_block());
     const Args grown = kRun + Args{"--frames", "12", "--division", "--render-every", "12"};
-    const Args block = {"--cells", "block.txt", "--quiet", "--frames", "12", "--render-every", "12"};
+    const Args block = {"--cells", "block.txt",      "--quiet", "--frames",
+                        "12",      "--render-every", "12"};
     const Args modes[] = {grown + Args{"--axes"}, grown + Args{"--heat", "2"},
                           grown + Args{"--slice", "y:6:4", "--show-len", "3"}, block};
     for (const Args& mode : modes) {
