@@ -35,10 +35,12 @@ if(KELVARO_PYTHON)
     set(KELVARO_PYTHON OFF)
   else()
     # The libraries below the module go into a shared object, so they are
-    # built position-independent. For the programs that costs nothing: the
-    # linker turns the indirections back into direct references, and since no
-    # symbol of the libraries can be interposed (the module exports none of
-    # them), the compiler may inline within a file as it does without -fPIC.
+    # built position-independent. For the programs that costs nothing
+    # measurable: no symbol of the libraries can be interposed (the module
+    # exports none of them), so the compiler inlines within a file as it does
+    # without -fPIC, and the headers of the simulation's data declare it
+    # hidden, so that code reaches it directly rather than through the GOT
+    # (without that, the frame pass at 200,000 cells was 5 to 9% slower).
     set(CMAKE_POSITION_INDEPENDENT_CODE ON)
     include(CheckCXXCompilerFlag)
     check_cxx_compiler_flag(-fno-semantic-interposition KELVARO_HAS_NO_INTERPOSITION)

@@ -6,6 +6,8 @@
 #include "sim/simulation.h"
 #include "sim/step.h"
 
+#pragma GCC visibility push(hidden)  // as in world.h
+
 // One-shot requests: the controls set them, serve_requests() clears them once
 // served in the same frame. Main thread only.
 extern BOOLEAN k_p;      // save the cell list (P)
@@ -26,3 +28,5 @@ void frame_pass();
 // Puts the simulation and the requests back to what a fresh process starts
 // with. For runs and tests in a long-lived process.
 void reset_to_program_start();
+
+#pragma GCC visibility pop

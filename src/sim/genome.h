@@ -6,6 +6,8 @@
 
 #include "sim/sizes.h"
 
+#pragma GCC visibility push(hidden)  // as in world.h
+
 // One gene, as one line of the genome file makes it.
 struct TDNA {
     std::int32_t Enhancer[kGeneList];  // channels the gene reads, in file order
@@ -37,3 +39,5 @@ std::uint32_t silenced_channels_scan(std::int32_t t);
 inline std::uint32_t silenced_channels(std::int32_t t) {
     return t >= 0 && t < kTypes ? silenced_by_type[t] : silenced_channels_scan(t);
 }
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 
 #include "sim/sizes.h"
 
+#pragma GCC visibility push(hidden)  // as in world.h
+
 // What is known of one cell; -1 where nothing is (a cell loaded from an old
 // checkpoint has -1 everywhere).
 struct CellHistory {
@@ -57,3 +59,5 @@ void history_born(int daughter, int parent, int gene);
 void history_type_changed(int i, int gene, std::int32_t from, std::int32_t to);
 // Forgets every record and sets the frame to 0, as at program start.
 void reset_history();
+
+#pragma GCC visibility pop

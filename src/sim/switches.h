@@ -4,5 +4,9 @@
 
 #include "sim/sizes.h"
 
+#pragma GCC visibility push(hidden)  // as in world.h
+
 extern BOOLEAN k_g;  // column gravity on (G)
 extern BOOLEAN k_v;  // division by genes on (V)
+
+#pragma GCC visibility pop

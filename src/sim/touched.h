@@ -8,6 +8,8 @@
 
 #include "sim/sizes.h"
 
+#pragma GCC visibility push(hidden)  // as in world.h
+
 // A box of columns (x, y), inclusive; empty while lo > hi.
 struct ColumnBox {
     int lo[2] = {kAxis, kAxis};  // the lowest x and y
@@ -33,3 +35,5 @@ inline void note_cell_column(int x, int y) {
 }
 // Both boxes, or only the first, back to empty: the grids were cleared.
 void forget_touched_columns(bool with_gravity);
+
+#pragma GCC visibility pop

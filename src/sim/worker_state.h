@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <mutex>
 
+#pragma GCC visibility push(hidden)  // as in world.h
+
 // The park and rest handshakes. The worker checks park_wanted (one relaxed
 // load) at every cell boundary; the rest is done under worker_mutex.
 struct WorkerState {
@@ -42,3 +44,5 @@ inline void note_world_edit() {
 // True while no other thread can touch the world: the worker is parked, stopped
 // or was never started. Bulk edits assert it.
 bool signal_worker_quiet();
+
+#pragma GCC visibility pop

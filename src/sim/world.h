@@ -9,6 +9,11 @@
 #include "sim/sizes.h"
 #include "sim/worker_state.h"
 
+// The grids and the table are this program's (or module's) own: never looked
+// up through a symbol table, so that position-independent code reaches them
+// directly and keeps the constant grid pointers in registers.
+#pragma GCC visibility push(hidden)
+
 // ---------------------------------------------------------------------------
 // Thread contract
 //
@@ -134,3 +139,5 @@ inline std::int32_t level_at(int x, int y, int z, int c) {
     __builtin_prefetch(&world_signal[x][y][z][0]);
     __builtin_prefetch(&world_signal[x][y][z][16]);
 }
+
+#pragma GCC visibility pop
