@@ -22,7 +22,7 @@ void draw_axis_markers();
 // view of a paused colony, a picture): round 5-pixel points, through the
 // point-sprite shader or as smoothed points (see points_are_sprites).
 void draw_cells_gl();
-// The cells are drawn in one call through the point-sprite shader; false where
+// The cells are drawn from arrays through the point-sprite shader; false where
 // GLSL 1.20 is missing or KELVARO_POINTS=smooth asks for smoothed points.
 // Decided at the first drawing in a context.
 bool points_are_sprites();

@@ -1,4 +1,4 @@
-// The colony as arrays for one draw call: each visible cell becomes a position
+// The colony as arrays for GL to draw: each visible cell becomes a position
 // and the colour that would be current when an immediate-mode point is issued,
 // so that one draw of the arrays paints what a run of glColor/glVertex calls
 // paints. The arrays are static, sized for a full cell table.
