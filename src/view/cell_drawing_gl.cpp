@@ -1,7 +1,8 @@
 // The cells drawn with GL, two ways that paint the same pixels: the point
 // arrays of a frame (in two draw calls for a large colony) through a
-// point-sprite shader that cuts a round 5-pixel disc, or, where GLSL 1.20 is missing or KELVARO_POINTS=smooth
-// asks for it, one immediate-mode batch of smoothed 5-pixel points.
+// point-sprite shader that cuts a round 5-pixel disc, or, where GLSL 1.20 is
+// missing or KELVARO_POINTS=smooth asks for it, one immediate-mode batch of
+// smoothed 5-pixel points.
 #define GL_GLEXT_PROTOTYPES 1
 #include "view/cell_drawing.h"
 #include "view/gl_view.h"
