@@ -262,13 +262,7 @@ def main():
     if not args.binary:
         ap.error("--binary is required without --suite")
     work = tempfile.mkdtemp(prefix="kelvaro-fps-")
-    read_fd, write_fd = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24",
-                             "-nolisten", "tcp"], pass_fds=(write_fd,),
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_fd)
-    with os.fdopen(read_fd) as f:
-        env = dict(os.environ, DISPLAY=":" + f.readline().strip())
+    xvfb, env = start_xvfb()
     try:
         if args.colony:
             shutil.copy(args.colony, os.path.join(work, "list.txt"))
