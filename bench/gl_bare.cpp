@@ -86,14 +86,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     const char* why = nullptr;
-    if (!plat_open({1000, 600, "kelvaro-gl-bare", "TALVEN"}, why)) {
+    if (!open_view_window({1000, 600, "kelvaro-gl-bare", "TALVEN"}, why)) {
         std::fprintf(stderr, "kelvaro-gl-bare: %s\n", why);
         return 1;
     }
-    glEnable(GL_DEPTH_TEST);
     int width = 0, height = 0;
     plat_framebuffer_size(width, height);
-    set_projection(width, height);
     const CellBox box = fill_block(std::atoi(argv[2]), point_batch);
     camera = kStartCamera;
     if (argc > 3 && std::strcmp(argv[3], "all") == 0)

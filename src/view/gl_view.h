@@ -4,11 +4,16 @@
 
 #include <cstdint>
 
+struct WindowSetup;
+
 struct PointBatch;
 
 // Viewport and perspective for a client area of x by y pixels; a height of 0
 // (a minimised window) keeps the previous projection.
 void set_projection(int x, int y);
+// Opens the window with its GL context, the depth test on and the projection
+// set for its size; false with the reason where no window can be had.
+bool open_view_window(const WindowSetup& setup, const char*& why);
 // Clears colour and depth to the window's sky blue.
 void clear_to_sky();
 // Multiplies the camera's view transform onto the current matrix.

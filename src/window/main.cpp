@@ -108,15 +108,11 @@ void take_window_events() {
 
 int main() {
     const char* why = nullptr;
-    if (!plat_open(kWindow, why)) {
+    if (!open_view_window(kWindow, why)) {
         // The one message the program gives: without a window there is nothing to show.
         std::fprintf(stderr, "kelvaro: cannot open a window: %s\n", why);
         return 1;
     }
-    glEnable(GL_DEPTH_TEST);
-    int width = 0, height = 0;
-    plat_framebuffer_size(width, height);
-    set_projection(width, height);
 
     Cells_Init();
     init_view_flags();
