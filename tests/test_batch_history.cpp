@@ -85,7 +85,8 @@ TEST_F(Batch, LineageAndEventsAgreeWithTheFinalColony) {
 }
 
 TEST_F(Batch, CheckGenomePrintsFindingsForEditorsAndExitsThreeWithSome) {
-    kt::write_file("bad.vdna", "# a type-5 gene\nEN=2;EN =3;EX=5\n");
+    kt::write_file("bad.vdna", "# a type-5 gene\nEN=2;EN =3;EX=5\nEX=5;SIGNAL=70;\n");
+    kt::write_file("nul.vdna", std::string("EN=2;EN=3;EX=5\n\0", 16));
     // The command line; its status; the output it gives, in full.
     const std::tuple<kt::Args, int, std::string> cases[] = {
         {{"--check-genome", KELVARO_BATCH_DATA "/genome.vdna"},
@@ -96,7 +97,10 @@ TEST_F(Batch, CheckGenomePrintsFindingsForEditorsAndExitsThreeWithSome) {
          3,
          "bad.vdna:2:6: warning: key 'EN ' has blanks, so it is not EN: the field is ignored\n"
          "bad.vdna:2:1: warning: gene 0 has fewer than two EN: it reads channels 2 and 0\n"
-         "bad.vdna: 1 gene, 0 division genes, types set: 5; 2 findings\n"},
+         "bad.vdna: 2 genes (1 table line), 0 division genes, types set: 5; 2 findings\n"},
+        {{"--check-genome", "nul.vdna"},
+         kExitUsage,
+         "kelvaro-batch: cannot use genome 'nul.vdna': binary data (a NUL byte)\n"},
         {{"--check-genome", "absent.vdna"},
          kExitUsage,
          "kelvaro-batch: cannot read genome 'absent.vdna': No such file or directory\n"},

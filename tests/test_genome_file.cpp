@@ -1,6 +1,7 @@
 // The genome file and its dump.
 #include <climits>
 
+#include "app/genome_check.h"
 #include "support.h"
 
 using GenomeFile = kt::FileTest;
@@ -104,11 +105,12 @@ struct Recorded : GenomeFindings {
     }
 };
 
+// The check of a text, as the editor and the Python module give it.
 std::vector<std::string> check(const std::string& text) {
-    kt::write_file("check.vdna", text);
     Recorded r;
     GenomeSummary summary;
-    check_genome_file("check.vdna", r, summary);
+    check_genome_input(GenomeInput{nullptr, text.data(), text.size()}, GenomeBase::Start, r,
+                       summary);
     return r.all;
 }
 
@@ -123,6 +125,7 @@ TEST_F(GenomeFile, TheCheckFindsWhatTheFormatForgivesAndSaysWhatHappensInstead) 
     // Each finding as LINE:COLUMN: and a piece of its text.
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         {"# type 4\nEN=2;EN=3;EX=4;SI=5;GLUEDS=2;SIGNAL=60;MPF=0;\r\n", {}},
+        {"EX=2;SIGNAL=70;\nEX=3;GLUEDS=4\n", {}},  // table lines switch nothing, and mean to
         {"EN =1;EN=2;EN=3;EX=4\n", {"1:1:key 'EN ' has blanks, so it is not EN"}},
         {"EN=2;EN=3;EXX=4;MPF=1\n", {"1:11:unknown key 'EXX'"}},
         {"EN=2;EN=3;X;=4;EN=;MPF=1\n",
@@ -140,7 +143,7 @@ TEST_F(GenomeFile, TheCheckFindsWhatTheFormatForgivesAndSaysWhatHappensInstead) 
         {longline, {"1:20000:the rest is read as gene 1", "1:20000:gene 1 has fewer than two EN"}},
     };
     for (const auto& [text, want] : cases) {
-        std::memset(DNA, 0, sizeof DNA);  // each case reads onto a fresh table
+        std::memset(DNA, 0, sizeof DNA);  // the load reads onto a fresh table, as the check does
         const std::vector<std::string> got = check(text);
         ASSERT_EQ(got.size(), want.size()) << text.substr(0, 60) << (got.empty() ? "" : got[0]);
         for (std::size_t k = 0; k < want.size(); ++k) {
@@ -153,31 +156,42 @@ TEST_F(GenomeFile, TheCheckFindsWhatTheFormatForgivesAndSaysWhatHappensInstead) 
     }
 }
 
-TEST_F(GenomeFile, TheCheckReadsAsAReloadWouldAndChangesNothing) {
-    load("EN=2;EN=3;EX=7;MPF=1\nEN=4;EN=5;EX=9\n");
-    const std::string before(reinterpret_cast<const char*>(DNA), sizeof DNA);
-    kt::write_file("check.vdna", "GLUEDS=3;EN=6;EN=6\nEN=1;EN=1;EX=4;MPF=1\n");
-    Recorded r;
-    GenomeSummary s;
-    check_genome_file("check.vdna", r, s);
-    // Slot 0 still names type 7 and divides, as a reload would leave it.
-    ASSERT_EQ(r.all.size(), 1u);
-    EXPECT_NE(r.all[0].find("it sets type 7"), std::string::npos) << r.all[0];
-    EXPECT_EQ(std::tuple(s.genes, s.division_genes, s.types, s.type[0], s.type[1]),
-              std::tuple(2, 2, 2, 4, 7));
-    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(DNA), sizeof DNA) == before);
-    EXPECT_EQ(DNA_Count, 2);
+// Space reads onto the tables in force, as it always has; Apply, F8, the check
+// and kelvaro-batch read as a fresh program does, so the file alone decides.
+TEST_F(GenomeFile, OnlyTheReloadKeyKeepsWhatAnEarlierLoadSet) {
+    const std::string first = "EN=2;EN=3;EX=7;MPF=1\nEX=9;SIGNAL=70\n", second = "EN=4;EN=5\n";
+    const GenomeInput text{nullptr, second.data(), second.size()};
+    kt::write_file("second.vdna", second);
+    const std::int32_t start_strength = Signal_strength[9];
+    for (GenomeBase base : {GenomeBase::Running, GenomeBase::Start}) {
+        load(first);
+        GenomeCheck c;
+        check_genome(text, c);  // changes nothing in force
+        EXPECT_EQ(std::tuple(DNA_Count, DNA[0].Exon[0], Signal_strength[9]), std::tuple(2, 7, 70));
+        EXPECT_EQ(c.report.findings, 1);
+        EXPECT_STREQ(c.report.first_finding,
+                     "gene 0 neither divides (MPF=1) nor has an EX: it does nothing");
+        const bool running = base == GenomeBase::Running;
+        const GenomeLoadReport r =
+            running ? load_genome_input(GenomeInput{"second.vdna"}, base, nullptr)
+                    : load_genome_input(text, base, nullptr);
+        EXPECT_EQ(r.kept_earlier, running);
+        EXPECT_EQ(std::tuple(DNA_Count, DNA[0].Exon[0], DNA[0].MPF, Signal_strength[9]),
+                  running ? std::tuple(1, 7, 1, 70) : std::tuple(1, 0, 0, start_strength));
+    }
 }
 
 TEST_F(GenomeFile, AFollowingReloadKeepsTheGenomeWhenTheFileCannotBeRead) {
     load("EN=2;EN=3;EX=5\n");
     std::filesystem::create_directory("folder.vdna");
+    kt::write_file("nul.vdna", std::string("EN=2;EN=3;EX=6\n\0\n", 17));
     const std::pair<const char*, bool> cases[] = {
-        {"absent.vdna", false}, {"folder.vdna", false}, {kGenomeFile, true}};
+        {"absent.vdna", false}, {"folder.vdna", false}, {"nul.vdna", false}, {kGenomeFile, true}};
     kt::write_file(kGenomeFile, "EN=2;EN=3;EX=6\nEN=1;EN=1;EX=7\n");
     for (const auto& [path, applied] : cases) {
         std::filesystem::remove(kGenomeDump);
-        const GenomeLoadReport r = reload_genome_if_readable(path, kGenomeDump);
+        const GenomeLoadReport r =
+            reload_genome_if_readable(GenomeInput{path}, GenomeBase::Start, kGenomeDump);
         EXPECT_EQ(std::tuple(r.applied, DNA_Count, DNA[0].Exon[0]),
                   std::tuple(applied, applied ? 2 : 1, applied ? 6 : 5))
             << path;

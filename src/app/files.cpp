@@ -188,3 +188,13 @@ bool AtomicFileWriter::commit() {
     forget();
     return false;
 }
+
+bool file_has_nul(const char* path) {
+    FileReader in(path);
+    for (int n = 0; n < kBinaryProbe; ++n) {
+        const int c = in.get();
+        if (c < 0) return false;
+        if (c == 0) return true;
+    }
+    return false;
+}

@@ -41,6 +41,13 @@ class FileReader {
     unsigned char buf_[1 << 16];
 };
 
+// How far a probe for binary data reads: the first 64 KiB.
+inline constexpr int kBinaryProbe = 1 << 16;
+// A NUL byte in the first kBinaryProbe bytes of a regular file: binary data,
+// as grep and git judge it (a program, an image, a sparse file). False for a
+// file that cannot be read.
+bool file_has_nul(const char* path);
+
 // Writes a file under a temporary name in the same folder and renames it over
 // the final name only once every byte has reached the disk. Until commit()
 // succeeds the previous file under the final name is untouched; a writer that

@@ -16,6 +16,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -33,8 +34,52 @@ struct GenomeTables {
 };
 GenomeTables g_read;  // the reading's scratch: loads run mid-simulation and allocate nothing
 
+GenomeTables g_fresh;  // the same reading from the start tables, to see what a reload kept
+
 GenomeLoadReport g_last;
 long g_loads = 0;
+
+// Where a reading takes its lines from: a file, or a text in memory. Lines
+// come as fgets gives them: at most size - 1 bytes, through the first line break.
+class GenomeSource {
+   public:
+    explicit GenomeSource(const GenomeInput& in) : in_(in) {
+        if (in.path) file_.emplace(in.path);
+    }
+    bool opened() const { return !in_.path || file_->opened(); }
+    bool failed() const { return in_.path && file_->failed(); }
+    bool read_line(char* line, int size) {
+        if (in_.path) return file_->read_line(line, size);
+        if (pos_ >= in_.size) return false;
+        int n = 0;
+        while (n < size - 1 && pos_ < in_.size) {
+            const char c = in_.text[pos_++];
+            line[n++] = c;
+            if (c == '\n') break;
+        }
+        line[n] = '\0';
+        return true;
+    }
+
+   private:
+    const GenomeInput& in_;
+    std::optional<FileReader> file_;
+    std::size_t pos_ = 0;
+};
+
+// A NUL byte in the first 64 KiB marks binary data, as grep and git judge it.
+bool input_is_binary(const GenomeInput& in) {
+    if (in.path) return file_has_nul(in.path);
+    const std::size_t n = std::min<std::size_t>(in.size, kBinaryProbe);
+    return std::memchr(in.text, 0, n) != nullptr;
+}
+
+void keep_first_finding(GenomeLoadReport& report, GenomePlace at, const char* text) {
+    report.first_at = at;
+    const std::size_t n = std::min(std::strlen(text), sizeof report.first_finding - 1);
+    std::memcpy(report.first_finding, text, n);  // cut at the field's length, as shown
+    report.first_finding[n] = '\0';
+}
 
 // Who hears the findings of one reading, and where in the file it is.
 struct Reading {
@@ -46,14 +91,16 @@ struct Reading {
     const char* text = nullptr;
 
     [[gnu::format(printf, 3, 4)]] void find(const char* at, const char* fmt, ...) {
-        ++report.findings;
-        if (!findings) return;
+        const bool first = report.findings++ == 0;
+        if (!findings && !first) return;
         char message[256];
         va_list args;
         va_start(args, fmt);
         std::vsnprintf(message, sizeof message, fmt, args);
         va_end(args);
-        findings->found({line, column_base + int(at - text) + 1}, message);
+        const GenomePlace place{line, column_base + int(at - text) + 1};
+        if (first) keep_first_finding(report, place, message);
+        if (findings) findings->found(place, message);
     }
 };
 
@@ -83,6 +130,7 @@ struct LineState {
     TDNA& gene;
     int index;  // the gene's slot
     int enhancers = 0, silencers = 0, exons = 0;
+    int tables = 0;  // GLUEDS and SIGNAL fields taken
 };
 
 constexpr std::string_view kKeys[] = {"EN", "SI", "EX", "GLUEDS", "SIGNAL", "MPF"};
@@ -166,6 +214,7 @@ void apply_field(std::string_view field, LineState& line) {
             return r.find(at, "%.*s for type %d, outside 0..99: ignored", int(eq), at, t);
         }
         (key == "GLUEDS" ? r.tables.glueds : r.tables.strength)[t] = v;
+        ++line.tables;
     } else {
         g.MPF = v;
     }
@@ -179,6 +228,12 @@ void check_gene(const LineState& line) {
     if (blank(r.text))
         return r.find(r.text, "a blank line is gene %d all the same: it keeps what its slot held",
                       k);
+    // A line that only sets its type's tables (EX, then GLUEDS or SIGNAL, and
+    // no EN) switches nothing, and means to.
+    if (line.enhancers == 0 && line.exons > 0 && line.tables > 0 && g.MPF != 1) {
+        ++r.report.table_lines;
+        return;
+    }
     if (line.exons == 0 && g.MPF != 1) {
         if (g.Exon[0] == 0)
             r.find(r.text, "gene %d neither divides (MPF=1) nor has an EX: it does nothing", k);
@@ -218,51 +273,78 @@ void apply_line(Reading& r, int index) {
     check_gene(line);
 }
 
-// Reads the file into g_read, starting from the running tables (a reload keeps
-// what its lines do not name), reporting to `findings` when given.
-GenomeLoadReport read_genome(const char* path, GenomeFindings* findings) {
+// What a reading starts from: the running tables, or those of a fresh program
+// (no gene, the start thresholds and strengths).
+void start_tables(GenomeBase base, GenomeTables& t) {
+    if (base == GenomeBase::Running) {
+        std::memcpy(t.dna, DNA, sizeof DNA);
+        std::memcpy(t.glueds, Glueds, sizeof Glueds);
+        std::memcpy(t.strength, Signal_strength, sizeof Signal_strength);
+    } else {
+        std::memset(t.dna, 0, sizeof t.dna);
+        start_table_values(t.glueds, t.strength);
+    }
+    t.count = 0;
+}
+
+void report_dropped(Reading& r, GenomePlace first_dropped) {
+    char message[128];
+    std::snprintf(message, sizeof message,
+                  "gene lines past the 200th are ignored: %d line%s from here on",
+                  r.report.lines_dropped, r.report.lines_dropped == 1 ? "" : "s");
+    if (r.report.findings++ == 0) keep_first_finding(r.report, first_dropped, message);
+    if (r.findings) r.findings->found(first_dropped, message);
+}
+
+// Reads the input into `into`, starting from the running tables (a reload
+// keeps what its lines do not name) or from the start tables, reporting to
+// `findings` when given.
+GenomeLoadReport read_genome(const GenomeInput& in, GenomeBase base, GenomeTables& into,
+                             GenomeFindings* findings) {
     GenomeLoadReport report;
-    std::memcpy(g_read.dna, DNA, sizeof DNA);
-    std::memcpy(g_read.glueds, Glueds, sizeof Glueds);
-    std::memcpy(g_read.strength, Signal_strength, sizeof Signal_strength);
-    g_read.count = 0;
-    FileReader file(path);
-    if (!file.opened()) return report;
+    report.from_text = in.path == nullptr;
+    start_tables(base, into);
+    if (input_is_binary(in)) {
+        report.binary = true;
+        return report;
+    }
+    GenomeSource source(in);
+    if (!source.opened()) return report;
     report.opened = true;
     static char buffer[kLineBuffer];
-    Reading r{g_read, findings, report};
+    Reading r{into, findings, report};
     bool continued = false;  // the last chunk filled the buffer without ending its line
     GenomePlace first_dropped{};
-    for (int length = 0; file.read_line(buffer, kLineBuffer);) {
+    for (int length = 0; source.read_line(buffer, kLineBuffer);) {
         r.column_base = continued ? r.column_base + length : 0;
         length = int(std::strlen(buffer));
         if (!continued) ++r.line;
         r.text = buffer;
         if (continued)
             r.find(buffer, "a line longer than 19 999 characters: the rest is read as %s %d",
-                   buffer[0] == '#' ? "a comment, not gene" : "gene", g_read.count);
+                   buffer[0] == '#' ? "a comment, not gene" : "gene", into.count);
         continued = length == kLineBuffer - 1 && buffer[length - 1] != '\n';
         if (buffer[0] == '#') continue;
-        if (g_read.count >= kMaxGenes) {  // the table is full: later genes are dropped
+        if (into.count >= kMaxGenes) {  // the table is full: later genes are dropped
             if (report.lines_dropped++ == 0) first_dropped = {r.line, r.column_base + 1};
             continue;
         }
-        apply_line(r, g_read.count);
-        ++g_read.count;
+        apply_line(r, into.count);
+        ++into.count;
     }
-    report.read_error = file.failed();
-    report.genes = g_read.count;
-    if (report.lines_dropped > 0) {
-        ++report.findings;
-        if (findings) {
-            char message[128];
-            std::snprintf(message, sizeof message,
-                          "gene lines past the 200th are ignored: %d line%s from here on",
-                          report.lines_dropped, report.lines_dropped == 1 ? "" : "s");
-            findings->found(first_dropped, message);
-        }
-    }
+    report.read_error = source.failed();
+    report.genes = into.count;
+    if (report.lines_dropped > 0) report_dropped(r, first_dropped);
     return report;
+}
+
+// A reading onto the running tables that a reading from the start tables
+// would not give: some field or table entry an earlier load set stayed.
+bool kept_earlier_fields(const GenomeInput& in) {
+    read_genome(in, GenomeBase::Start, g_fresh, nullptr);
+    return std::memcmp(g_fresh.dna, g_read.dna, sizeof(TDNA) * std::size_t(g_read.count)) != 0 ||
+           std::memcmp(g_fresh.glueds, g_read.glueds, sizeof g_read.glueds) != 0 ||
+           std::memcmp(g_fresh.strength, g_read.strength, sizeof g_read.strength) != 0;
 }
 
 // Makes g_read the genome in force; the worker waits meanwhile.
@@ -286,32 +368,45 @@ GenomeLoadReport finish_load(GenomeLoadReport report, bool apply, const char* du
     return report;
 }
 
-}  // namespace
-
-GenomeLoadReport load_genome_from(const char* path, const char* dump_path,
-                                  GenomeFindings* findings) {
-    // An unopened file still applies: no gene stays in force, the tables as they were.
-    return finish_load(read_genome(path, findings), true, dump_path);
-}
-
-GenomeLoadReport reload_genome_if_readable(const char* path, const char* dump_path) {
-    const GenomeLoadReport r = read_genome(path, nullptr);
-    return finish_load(r, r.opened && !r.read_error, dump_path);
-}
-
-GenomeLoadReport check_genome_file(const char* path, GenomeFindings& findings,
-                                   GenomeSummary& summary) {
-    const GenomeLoadReport r = read_genome(path, &findings);
+void summarise(const GenomeTables& t, GenomeSummary& summary) {
     summary = GenomeSummary{};
-    summary.genes = g_read.count;
-    for (int k = 0; k < g_read.count; ++k) {
-        const TDNA& g = g_read.dna[k];
+    summary.genes = t.count;
+    for (int k = 0; k < t.count; ++k) {
+        const TDNA& g = t.dna[k];
         summary.division_genes += g.MPF == 1;
         std::int32_t* end = summary.type + summary.types;
         if (g.Exon[0] != 0 && std::find(summary.type, end, g.Exon[0]) == end)
             summary.type[summary.types++] = g.Exon[0];
     }
     std::sort(summary.type, summary.type + summary.types);
+}
+
+}  // namespace
+
+GenomeLoadReport load_genome_input(const GenomeInput& in, GenomeBase base, const char* dump_path,
+                                   GenomeFindings* findings) {
+    GenomeLoadReport r = read_genome(in, base, g_read, findings);
+    if (r.binary) return finish_load(r, false, dump_path);  // binary data: nothing changes
+    if (base == GenomeBase::Running && r.opened) r.kept_earlier = kept_earlier_fields(in);
+    // An unopened file still applies: no gene stays in force, the tables as they were.
+    return finish_load(r, true, dump_path);
+}
+
+GenomeLoadReport load_genome_from(const char* path, const char* dump_path,
+                                  GenomeFindings* findings) {
+    return load_genome_input(GenomeInput{path}, GenomeBase::Running, dump_path, findings);
+}
+
+GenomeLoadReport reload_genome_if_readable(const GenomeInput& in, GenomeBase base,
+                                           const char* dump_path) {
+    const GenomeLoadReport r = read_genome(in, base, g_read, nullptr);
+    return finish_load(r, r.opened && !r.read_error && !r.binary, dump_path);
+}
+
+GenomeLoadReport check_genome_input(const GenomeInput& in, GenomeBase base,
+                                    GenomeFindings& findings, GenomeSummary& summary) {
+    const GenomeLoadReport r = read_genome(in, base, g_read, &findings);
+    summarise(g_read, summary);
     return r;
 }
 

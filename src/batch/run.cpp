@@ -66,21 +66,6 @@ void report_cells(RunLog& log, const char* path, const CellLoadReport& r) {
                  int(r.stopped_at_text));
 }
 
-// Binary data is what a mistyped path most often names (a program, an image,
-// a sparse file): a NUL byte in the first 64 KiB marks it, the test that grep
-// and git make. Neither loader could make a colony or a genome of it.
-constexpr int kBinaryProbe = 1 << 16;
-
-bool looks_binary(const char* path) {
-    FileReader in(path);
-    for (int n = 0; n < kBinaryProbe; ++n) {
-        const int c = in.get();
-        if (c < 0) return false;
-        if (c == 0) return true;
-    }
-    return false;
-}
-
 // The failure of an input that cannot be read, with the system's reason.
 int unreadable(RunLog& log, const char* what, const std::string& path, const char* when) {
     int os_errno = 0;
@@ -100,7 +85,7 @@ int load_inputs(const BatchOptions& o, RunLog& log, int frame) {
     char when[48] = "";
     if (!first) std::snprintf(when, sizeof when, " for the reload before frame %d", frame);
     for (const std::string* path : {&o.genome, &o.cells}) {
-        if (first && !path->empty() && looks_binary(path->c_str()))
+        if (first && !path->empty() && file_has_nul(path->c_str()))
             return log_failure(log, kExitUsage, 0, "cannot use %s '%s': binary data (a NUL byte)",
                                path == &o.genome ? "genome" : "cells", path->c_str());
     }

@@ -87,9 +87,13 @@ std::int32_t Cells_count = 0;
 std::int32_t Glueds[kTypes];
 std::int32_t Signal_strength[kTypes];
 
+void start_table_values(std::int32_t* glueds, std::int32_t* strength) {
+    std::memcpy(glueds, kStartGlueds, sizeof kStartGlueds);
+    std::memcpy(strength, kStartStrength, sizeof kStartStrength);
+}
+
 void restore_start_tables() {
-    std::memcpy(Glueds, kStartGlueds, sizeof Glueds);
-    std::memcpy(Signal_strength, kStartStrength, sizeof Signal_strength);
+    start_table_values(Glueds, Signal_strength);
 }
 
 namespace {

@@ -113,6 +113,8 @@ inline std::int32_t emitted_strength(std::int32_t t) {
 
 // Puts the per-type tables back to the values the program starts with.
 void restore_start_tables();
+// Copies the start values of Glueds and Signal_strength into two tables of kTypes entries.
+void start_table_values(std::int32_t* glueds, std::int32_t* strength);
 
 // Zeroes whole grids (all 202 sites per axis) without touching untouched
 // pages: the memory is handed back to the kernel, which gives zero pages on

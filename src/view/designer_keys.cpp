@@ -18,23 +18,31 @@ namespace {
 
 FileWatch g_watch;
 long g_loads_seen = 0;          // genome loads noticed so far
-char g_genome_event[192] = "";  // the last load or refusal
-char g_genome_line[256] = "";
+char g_genome_event[400] = "";  // the last load or refusal
+char g_genome_line[448] = "";
 char g_step_line[160] = "";
 
 void note_load(const char* how, long frame) {
     long loads = 0;
     const GenomeLoadReport& r = last_genome_load(&loads);
     g_loads_seen = loads;
-    if (r.applied)
+    const char* name = r.from_text ? "the edited genome" : kGenomeFile;
+    if (r.binary)
         std::snprintf(g_genome_event, sizeof g_genome_event,
-                      "%s: %s loaded at frame %ld, %d gene%s, %d finding%s", how, kGenomeFile,
-                      frame, r.genes, r.genes == 1 ? "" : "s", r.findings,
-                      r.findings == 1 ? "" : "s");
+                      "%s: %s is binary data (a NUL byte) at frame %ld; the genome in force stays",
+                      how, name, frame);
+    else if (!r.applied)
+        std::snprintf(g_genome_event, sizeof g_genome_event,
+                      "%s: %s cannot be read at frame %ld; the genome in force stays", how, name,
+                      frame);
     else
         std::snprintf(g_genome_event, sizeof g_genome_event,
-                      "%s: %s cannot be read at frame %ld; the genome in force stays", how,
-                      kGenomeFile, frame);
+                      "%s: %s loaded at frame %ld, %d gene%s, %d finding%s%s%s%s", how, name, frame,
+                      r.genes, r.genes == 1 ? "" : "s", r.findings, r.findings == 1 ? "" : "s",
+                      r.findings ? ", first: " : "", r.first_finding,
+                      r.kept_earlier ? "; fields of an earlier load kept (Apply or F8 loads "
+                                       "the file alone)"
+                                     : "");
 }
 
 // F8 on or off, and a reload when the file changed since the last frame.
@@ -51,7 +59,8 @@ void serve_following(long frame) {
     // An editor's save may take the file away for a moment: a refusal now, and
     // the reload follows when the new file is in place.
     if (g_watch.take() == FileChange::None) return;
-    reload_genome_if_readable(kGenomeFile, kGenomeDump);
+    // The file alone decides the genome, as in a freshly started program.
+    reload_genome_if_readable(GenomeInput{kGenomeFile}, GenomeBase::Start, kGenomeDump);
     note_load("F8", frame);
 }
 

@@ -24,6 +24,10 @@ struct Placed : GenomeFindings {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     reset_to_program_start();
     const GenomeLoadReport r = load_genome_from(kt::input_as_file(data, size), nullptr);
+    if (r.binary) {  // binary data is refused whole: nothing in force changes
+        if (r.applied || DNA_Count != 0) __builtin_trap();
+        return 0;
+    }
     if (!r.opened || r.genes != DNA_Count || DNA_Count < 0 || DNA_Count > kMaxGenes)
         __builtin_trap();
 
@@ -32,8 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Placed placed;
     placed.size = size;
     GenomeSummary summary;
-    const GenomeLoadReport c = check_genome_file(kt::input_as_file(data, size), placed, summary);
-    // Read onto the loaded genome, as a second reload would: the same genes and findings.
+    const GenomeInput text{nullptr, reinterpret_cast<const char*>(data), size};
+    const GenomeLoadReport c = check_genome_input(text, GenomeBase::Running, placed, summary);
+    // The text read onto the loaded genome, as a second reload of the file would:
+    // the same genes and findings.
     if (c.findings != placed.count || c.genes != r.genes || summary.genes != r.genes ||
         std::memcmp(before, DNA, sizeof DNA) != 0)
         __builtin_trap();
