@@ -9,10 +9,10 @@
 #include "sim/simulation.h"
 #include "sim/touched.h"
 
+#include <zlib.h>
 #include <zstd.h>
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdarg>
@@ -92,22 +92,6 @@ T get(const std::uint8_t* p) {
     std::memcpy(&v, p, sizeof v);
     return v;
 }
-
-// ---------------------------------------------------------------------------
-// CRC-32, eight bytes a step.
-
-constexpr std::array<std::array<std::uint32_t, 256>, 8> make_crc_tables() {
-    std::array<std::array<std::uint32_t, 256>, 8> t{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-        std::uint32_t c = i;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        t[0][i] = c;
-    }
-    for (int s = 1; s < 8; ++s)
-        for (int i = 0; i < 256; ++i) t[s][i] = (t[s - 1][i] >> 8) ^ t[0][t[s - 1][i] & 0xff];
-    return t;
-}
-constexpr auto kCrc = make_crc_tables();
 
 // ---------------------------------------------------------------------------
 // Writing
@@ -517,16 +501,9 @@ void apply(const Parsed& p) {
 }  // namespace
 
 std::uint32_t checkpoint_crc32(const void* data, std::size_t n, std::uint32_t crc) {
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    crc = ~crc;
-    for (; n >= 8; p += 8, n -= 8) {
-        const std::uint64_t v = get<std::uint64_t>(p) ^ crc;
-        crc = kCrc[7][v & 0xff] ^ kCrc[6][(v >> 8) & 0xff] ^ kCrc[5][(v >> 16) & 0xff] ^
-              kCrc[4][(v >> 24) & 0xff] ^ kCrc[3][(v >> 32) & 0xff] ^ kCrc[2][(v >> 40) & 0xff] ^
-              kCrc[1][(v >> 48) & 0xff] ^ kCrc[0][v >> 56];
-    }
-    for (; n > 0; ++p, --n) crc = kCrc[0][(crc ^ *p) & 0xff] ^ (crc >> 8);
-    return ~crc;
+    // zlib's, the one the PNG writer uses: one CRC-32 in the program.
+    return static_cast<std::uint32_t>(
+        crc32_z(crc, static_cast<const Bytef*>(data), static_cast<z_size_t>(n)));
 }
 
 bool save_checkpoint(const char* path, std::int64_t frame, const CheckpointView& view) {
