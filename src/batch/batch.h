@@ -29,6 +29,8 @@ inline constexpr const char* kProgramName = "kelvaro-batch";  // prefixes every 
 // What the command line asks for. Paths are empty when not given.
 struct BatchOptions {
     std::string genome;                // empty: no genes
+    bool has_genome_text = false;      // the genome is genome_text, not a file (the module)
+    std::string genome_text;           // a genome in the dna.vdna format, held in memory
     std::string cells;                 // empty: the seed cell of Cells_Init()
     int frames = kDefaultFrames;       // frames to run
     bool division = false;             // k_v

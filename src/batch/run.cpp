@@ -89,7 +89,15 @@ int load_inputs(const BatchOptions& o, RunLog& log, int frame) {
             return log_failure(log, kExitUsage, 0, "cannot use %s '%s': binary data (a NUL byte)",
                                path == &o.genome ? "genome" : "cells", path->c_str());
     }
-    if (!o.genome.empty()) {
+    if (o.has_genome_text) {
+        // The world was put back to program start, so the text alone decides.
+        const GenomeInput text{nullptr, o.genome_text.data(), o.genome_text.size()};
+        const GenomeLoadReport g = load_genome_input(text, GenomeBase::Running, nullptr);
+        if (g.binary)
+            return log_failure(log, kExitUsage, 0,
+                               "cannot use the genome text: binary data (a NUL byte)");
+        if (first) report_genome(log, "the genome text", g);
+    } else if (!o.genome.empty()) {
         const GenomeLoadReport g = load_genome_from(o.genome.c_str(), nullptr);
         if (!g.opened) return unreadable(log, "genome", o.genome, when);
         if (first) report_genome(log, o.genome.c_str(), g);

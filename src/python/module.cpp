@@ -6,6 +6,7 @@
 
 #include "arrays.h"
 #include "colony.h"
+#include "genome_check.h"
 #include "options.h"
 
 namespace py = pybind11;
@@ -13,13 +14,17 @@ using kelvaro::Colony;
 
 namespace {
 
-constexpr const char* kColonyDoc = R"(Colony(*, genome=None, cells=None, seed=None, shift=40)
+constexpr const char* kColonyDoc =
+    R"(Colony(*, genome=None, genome_text=None, cells=None, seed=None, shift=40)
 
 The colony of this process, grown by kelvaro-batch's own run loop: the same
 frame pass, the same files and the same checkpoints, so that a run here and
 the kelvaro-batch run with the same options write the same bytes.
 
 genome  a genome file (the dna.vdna format); None: no genes
+genome_text
+        the genome as a text (str or bytes) in that format, instead of a
+        file; excludes genome
 cells   a cell list (the list.txt format); None: the seed cell
 seed    the seed of the random sequence, 0 to 2**64-1; None: the window
         program's sequence
@@ -167,13 +172,15 @@ void bind_files(py::class_<Colony>& cls) {
 
 void bind_colony(py::module_& m) {
     py::class_<Colony> cls(m, "Colony", kColonyDoc);
-    cls.def(py::init([](py::handle genome, py::handle cells, py::handle seed, py::handle shift) {
-                return make_colony(kelvaro::colony_options(genome, cells, seed, shift));
-            }),
-            py::kw_only(), py::arg("genome") = py::none(), py::arg("cells") = py::none(),
-            py::arg("seed") = py::none(), py::arg("shift") = 40,
-            "Colony(*, genome=None, cells=None, seed=None, shift=40)\n\n"
-            "Loads the genome and the cell list (see help(kelvaro.Colony)).");
+    cls.def(
+        py::init([](py::handle genome, py::handle genome_text, py::handle cells, py::handle seed,
+                    py::handle shift) {
+            return make_colony(kelvaro::colony_options(genome, genome_text, cells, seed, shift));
+        }),
+        py::kw_only(), py::arg("genome") = py::none(), py::arg("genome_text") = py::none(),
+        py::arg("cells") = py::none(), py::arg("seed") = py::none(), py::arg("shift") = 40,
+        "Colony(*, genome=None, genome_text=None, cells=None, seed=None, shift=40)\n\n"
+        "Loads the genome and the cell list (see help(kelvaro.Colony)).");
     cls.def_static(
         "resume", [](py::handle path) { return make_colony(kelvaro::resume_options(path)); },
         py::arg("path"), kResumeDoc);
@@ -225,6 +232,7 @@ PYBIND11_MODULE(_kelvaro, m) {
     options.disable_function_signatures();
     m.doc() = "The compiled part of kelvaro; import kelvaro instead.";
     bind_colony(m);
+    kelvaro::bind_genome_check(m);
     m.attr("can_render") = kelvaro::can_render();
     m.attr("X") = kelvaro::kColumnX;
     m.attr("Y") = kelvaro::kColumnY;

@@ -72,10 +72,19 @@ std::string joined(py::handle seq, const char* sep, Item item) {
 
 }  // namespace
 
-BatchOptions colony_options(py::handle genome, py::handle cells, py::handle seed,
-                            py::handle shift) {
+BatchOptions colony_options(py::handle genome, py::handle genome_text, py::handle cells,
+                            py::handle seed, py::handle shift) {
     BatchOptions o;
+    if (!genome.is_none() && !genome_text.is_none())
+        throw py::value_error("genome and genome_text exclude each other (one genome per colony)");
     if (!genome.is_none()) take(o, "genome", path_text(genome));
+    if (!genome_text.is_none()) {
+        if (!py::isinstance<py::str>(genome_text) && !py::isinstance<py::bytes>(genome_text))
+            throw py::type_error(std::string("genome_text must be a str or bytes, not ") +
+                                 Py_TYPE(genome_text.ptr())->tp_name);
+        o.has_genome_text = true;
+        o.genome_text = genome_text.cast<std::string>();  // a str as UTF-8
+    }
     if (!cells.is_none()) take(o, "cells", path_text(cells));
     if (!seed.is_none()) take(o, "seed", int_text(seed, "seed"));
     take(o, "shift", int_text(shift, "shift"));

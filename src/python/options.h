@@ -9,10 +9,10 @@
 
 namespace kelvaro {
 
-// The options of a new colony: genome and cells (paths or None), seed (int or
-// None), shift (int).
-BatchOptions colony_options(pybind11::handle genome, pybind11::handle cells, pybind11::handle seed,
-                            pybind11::handle shift);
+// The options of a new colony: genome and cells (paths or None), or the genome
+// as a text (str, bytes or None) instead of a file, seed (int or None), shift (int).
+BatchOptions colony_options(pybind11::handle genome, pybind11::handle genome_text,
+                            pybind11::handle cells, pybind11::handle seed, pybind11::handle shift);
 // The options of a resumed colony: the checkpoint's path.
 BatchOptions resume_options(pybind11::handle path);
 // The options of Colony.run; division and gravity are True, False or None

@@ -8,7 +8,8 @@ read it as NumPy arrays.
         c.signal    # (202, 202, 202, 20) int32 view of the signal field
 
 One colony per process; see help(kelvaro.Colony) and docs/python.md.
+kelvaro.check_genome(text) says what a genome text does.
 """
-from ._kelvaro import TYPE, X, Y, Z, Colony, __version__, can_render
+from ._kelvaro import TYPE, X, Y, Z, Colony, __version__, can_render, check_genome
 
-__all__ = ["Colony", "X", "Y", "Z", "TYPE", "can_render", "__version__"]
+__all__ = ["Colony", "X", "Y", "Z", "TYPE", "can_render", "check_genome", "__version__"]

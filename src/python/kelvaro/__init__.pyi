@@ -1,7 +1,7 @@
 # Names and types of the kelvaro module, for editors and type checkers.
 import os
 from types import TracebackType
-from typing import Dict, Iterable, Optional, Sequence, Tuple, Type, Union
+from typing import Dict, Iterable, List, Optional, Sequence, Tuple, Type, TypedDict, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -15,8 +15,20 @@ Y: int
 Z: int
 TYPE: int
 
+class GenomeCheck(TypedDict):
+    findings: List[Tuple[int, int, str]]
+    count: int
+    genes: int
+    division_genes: int
+    types: List[int]
+    summary: str
+    lines: List[str]
+
+def check_genome(text: Union[str, bytes], name: str = ...) -> GenomeCheck: ...
+
 class Colony:
-    def __init__(self, *, genome: Optional[_Path] = ..., cells: Optional[_Path] = ...,
+    def __init__(self, *, genome: Optional[_Path] = ...,
+                 genome_text: Union[str, bytes, None] = ..., cells: Optional[_Path] = ...,
                  seed: Optional[int] = ..., shift: int = ...) -> None: ...
     @staticmethod
     def resume(path: _Path) -> "Colony": ...
