@@ -1,0 +1,6 @@
+"""python3 -m kelvaro.search: the kelvaro-search command."""
+import sys
+
+from .cli import main
+
+sys.exit(main())

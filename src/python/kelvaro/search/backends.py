@@ -1,0 +1,79 @@
+"""Where the runs go: a pool of processes on this machine (-j) or a
+dask.distributed cluster (--scheduler). Both take batches of (text, seeds) and
+give back, per candidate, (score, None, seconds) or (None, traceback, seconds)."""
+import concurrent.futures as cf
+import multiprocessing
+
+from .evaluate import evaluate_batch, evaluate_in_process, init_process
+
+
+def batches(items, workers, per_worker=4):
+    """`items` cut into about per_worker batches per worker, in order."""
+    size = max(1, -(-len(items) // (workers * per_worker)))
+    return [items[i:i + size] for i in range(0, len(items), size)]
+
+
+class ProcessBackend:
+    """A local pool of `jobs` processes, each running one colony at a time."""
+
+    def __init__(self, jobs, ctx):
+        self.workers, self.ctx = jobs, ctx
+        self.pool = None
+
+    def _pool(self):
+        if self.pool is None:
+            self.pool = cf.ProcessPoolExecutor(
+                self.workers, mp_context=multiprocessing.get_context("forkserver"),
+                initializer=init_process, initargs=(self.ctx,))
+        return self.pool
+
+    def map(self, items):
+        """Results of every item, in order; a pool that broke gives failures."""
+        parts = batches(items, self.workers)
+        futures = [self._pool().submit(evaluate_in_process, part) for part in parts]
+        out = []
+        for part, future in zip(parts, futures):
+            try:
+                out.extend(future.result())
+            except cf.process.BrokenProcessPool as e:
+                self.pool = None  # a worker died: a new pool for the retries
+                out.extend((None, "a worker process died: %r" % e, 0.0) for _ in part)
+        return out
+
+    def close(self, kill=False):
+        """Ends the pool; `kill` stops the runs under way at once."""
+        if self.pool is None:
+            return
+        if kill:
+            for p in list(getattr(self.pool, "_processes", {}).values()):
+                p.terminate()
+        self.pool.shutdown(wait=not kill, cancel_futures=True)
+        self.pool = None
+
+
+class DaskBackend:
+    """A dask.distributed cluster whose workers run one thread each; the context
+    is scattered to every worker once."""
+
+    def __init__(self, address, ctx, timeout=10):
+        from distributed import Client
+        self.client = Client(address, timeout=timeout)
+        threads = self.client.nthreads()
+        self.workers = max(1, sum(threads.values()))
+        self.ctx = self.client.scatter(ctx, broadcast=True)
+
+    def map(self, items):
+        """Results of every item, in order; a lost batch gives failures."""
+        parts = batches(items, self.workers)
+        futures = self.client.map(evaluate_batch, [self.ctx] * len(parts), parts, pure=False)
+        out = []
+        for part, future in zip(parts, futures):
+            try:
+                out.extend(future.result())
+            except Exception as e:  # a worker that died twice, a lost connection
+                out.extend((None, "the cluster lost the batch: %r" % e, 0.0) for _ in part)
+        return out
+
+    def close(self, kill=False):
+        """Lets go of the cluster (its workers go on)."""
+        self.client.close()

@@ -1,0 +1,261 @@
+"""The search loop: a population of genomes, varied by the genome operators,
+kept by NSGA-II over (score up, gene count down), with every random draw made
+here from one generator whose state is saved at each generation boundary, so
+that a resumed search goes on exactly as an unbroken one."""
+import math
+import os
+import random
+import signal
+import statistics
+import sys
+import time
+import traceback
+
+from deap import base, tools
+
+from . import genome as gn
+from . import outputs
+from .evaluate import replicate_seeds
+
+
+class Fitness(base.Fitness):
+    """Score (maximised) and gene count (minimised)."""
+    weights = (1.0, -1.0)
+
+
+class Candidate:
+    """A genome with its canonical text and, once scored, its fitness."""
+
+    def __init__(self, genes):
+        self.genes = tuple(genes)
+        self.text = gn.genome_text(self.genes)
+        self.fitness = Fitness()
+
+    def __eq__(self, other):
+        return self.text == other.text
+
+    def __hash__(self):
+        return hash(self.text)
+
+
+class Stopped(BaseException):
+    """SIGINT or SIGTERM arrived while runs were under way."""
+
+
+class Search:
+    """One search folder: its state, the backend that runs candidates, and the
+    budget of this session."""
+
+    def __init__(self, folder, state, backend, budget, quiet=False):
+        self.folder, self.state, self.backend, self.budget = folder, state, backend, budget
+        self.quiet = quiet
+        self.run = state["run"]
+        self.space = gn.Space(tuple(self.run["types"]), tuple(self.run["channels"]),
+                              self.run["max_genes"], self.run["division"])
+        self.rng = random.Random()
+        self.rng.setstate(state["rng"])
+        self.signo = 0
+        self.waiting = False
+        self.shown_traceback = False
+        self.began = time.monotonic()
+        self.last_plot = -math.inf
+        self.bar = None
+
+    # --- signals -------------------------------------------------------------
+    def _on_signal(self, signo, frame):
+        self.signo = signo
+        if self.waiting:
+            raise Stopped()
+
+    def _elapsed(self):
+        return self.state["elapsed"] + time.monotonic() - self.began
+
+    # --- scoring -------------------------------------------------------------
+    def _worst(self):
+        return -math.inf if self.run["score"] else 0.0
+
+    def score(self, candidates):
+        """Scores the candidates the cache does not know (each once), retrying a
+        failure once; a second failure scores the worst. Sets every fitness."""
+        cache, fresh = self.state["cache"], []
+        for c in candidates:
+            if c.text not in cache and c.text not in fresh:
+                fresh.append(c.text)
+        items = [(t, replicate_seeds(self.run["seed"], t, self.run["replicates"])) for t in fresh]
+        self.waiting = True
+        try:
+            results = self.backend.map(items)
+            again = [i for i, r in enumerate(results) if r[0] is None]
+            if again:
+                self._failed(results[again[0]][1])
+                for i, r in zip(again, self.backend.map([items[i] for i in again])):
+                    results[i] = r
+        finally:
+            self.waiting = False
+        for (text, _), (value, error, _) in zip(items, results):
+            if value is None:
+                self.state["failures"] += 1
+                self._failed(error)
+                value = self._worst()
+            cache[text] = value
+        self.state["evaluations"] += len(items)
+        for c in candidates:
+            c.fitness.values = (cache[c.text], len(c.genes))
+        self._track_best(candidates)
+        return len(items)
+
+    def _failed(self, error):
+        self.state["retries"] = self.state.get("retries", 0) + 1
+        if not self.shown_traceback:
+            self.shown_traceback = True
+            print("kelvaro-search: a run failed (retried once, then scored as the worst; the "
+                  "log counts failures):\n%s" % error.rstrip(), file=sys.stderr)
+
+    def _track_best(self, candidates):
+        best = self.state["best"]
+        for c in candidates:
+            key = (c.fitness.values[0], -len(c.genes))
+            if best is None or key > (best["score"], -best["genes"]):
+                best = dict(text=c.text, score=key[0], genes=len(c.genes),
+                            generation=self.state["generation"] + 1,
+                            evaluations=self.state["evaluations"],
+                            seeds=replicate_seeds(self.run["seed"], c.text, self.run["replicates"]))
+                self.state["best_changed"] = True
+        self.state["best"] = best
+
+    # --- the population ------------------------------------------------------
+    def _first_population(self):
+        rng, space, size = self.rng, self.space, self.run["population"]
+        start = self.run["from_genes"]
+        if start:
+            genes = [tuple(start)[:space.max_genes]]
+            while len(genes) < size:
+                g = genes[0]
+                for _ in range(rng.randint(1, 3)):
+                    g = gn.mutate(rng, space, g)
+                genes.append(g)
+        else:
+            genes = [gn.random_genome(rng, space) for _ in range(size)]
+        return [Candidate(g) for g in genes]
+
+    def _parent(self, population):
+        a, b = self.rng.sample(population, 2) if len(population) > 1 else population * 2
+        return a if a.fitness.wvalues >= b.fitness.wvalues else b
+
+    def _offspring(self, population):
+        rng, space, out = self.rng, self.space, []
+        for _ in range(self.run["population"]):
+            if rng.random() < 0.4:
+                child = gn.cross(rng, space, self._parent(population).genes,
+                                 self._parent(population).genes)
+            else:
+                child = self._parent(population).genes
+            for _ in range(1 + (rng.random() < 0.4)):
+                child = gn.mutate(rng, space, child)
+            out.append(Candidate(child))
+        return out
+
+    def _restore(self, pairs):
+        out = []
+        for text, score in pairs:
+            c = Candidate(gn.parse_genome(text))
+            c.fitness.values = (score, len(c.genes))
+            out.append(c)
+        return out
+
+    # --- one generation ------------------------------------------------------
+    def _record(self, population, front, fresh):
+        scores = sorted(c.fitness.values[0] for c in population)
+        elapsed = self._elapsed()
+        row = dict(generation=self.state["generation"], evaluations=self.state["evaluations"],
+                   best=self.state["best"]["score"], median=statistics.median(scores),
+                   worst=scores[0], best_genes=self.state["best"]["genes"],
+                   unique=len(self.state["cache"]), failures=self.state["failures"],
+                   elapsed_s=round(elapsed, 3),
+                   evaluations_per_s=round(fresh / max(time.monotonic() - self.began, 1e-9), 3))
+        self.state["log"].record(**row)
+        self.state["population"] = [(c.text, c.fitness.values[0]) for c in population]
+        self.state["front"] = [(c.text, c.fitness.values[0]) for c in front]
+        self.state["rng"] = self.rng.getstate()
+        self.state["elapsed"] = elapsed
+        self.began = time.monotonic()
+        self._write(final=False)
+        self._show(row)
+        return row
+
+    def _write(self, final):
+        folder, state = self.folder, self.state
+        if state.pop("best_changed", False):
+            outputs.write_best(folder, state["best"], self.run, self.run["command"])
+            if self.run["pictures"]:
+                outputs.write_picture(folder, state["best"], self.run, self.run["target"])
+        rows = list(state["log"])
+        outputs.write_csv(folder, rows)
+        if final or time.monotonic() - self.last_plot >= 10:
+            outputs.write_progress(folder, rows)
+            self.last_plot = time.monotonic()
+        if final:
+            front = sorted(((t, s, len(gn.parse_genome(t))) for t, s in state["front"]),
+                           key=lambda f: (f[2], -f[1]))
+            outputs.write_front(folder, front)
+        outputs.write_state(folder, state)
+
+    def _show(self, row):
+        if self.quiet:
+            return
+        if self.bar is not None:
+            self.bar.update(1)
+            self.bar.set_postfix(best="%.4f" % row["best"], evals_s="%.1f" % row["evaluations_per_s"])
+            return
+        print("generation %d: best %.4f (%d genes), median %.4f, %d evaluations, %.1f/s, %.1f s"
+              % (row["generation"], row["best"], row["best_genes"], row["median"],
+                 row["evaluations"], row["evaluations_per_s"], row["elapsed_s"]), flush=True)
+
+    def _done(self, row):
+        b = self.budget
+        return ((b["stop_at"] is not None and row["best"] >= b["stop_at"])
+                or (b["generations"] is not None and row["generation"] >= b["generations"])
+                or (b["evaluations"] is not None and row["evaluations"] >= b["evaluations"])
+                or (b["minutes"] is not None and row["elapsed_s"] >= 60 * b["minutes"]))
+
+    def go(self):
+        """Runs generations until a budget ends; returns the exit status (0, or
+        128 plus the signal's number)."""
+        handlers = {s: signal.signal(s, self._on_signal) for s in (signal.SIGINT, signal.SIGTERM)}
+        if not self.quiet and sys.stderr.isatty():
+            from tqdm import tqdm
+            self.bar = tqdm(total=self.budget["generations"], initial=self.state["generation"] + 1,
+                            unit="gen", file=sys.stderr)
+        try:
+            return self._loop()
+        except Stopped:
+            return 128 + self.signo
+        finally:
+            self.backend.close(kill=bool(self.signo))
+            for s, h in handlers.items():
+                signal.signal(s, h)
+            if self.bar is not None:
+                self.bar.close()
+
+    def _loop(self):
+        front = tools.ParetoFront()
+        population = self._restore(self.state["population"])
+        front.update(self._restore(self.state["front"]))
+        if self.state["generation"] < 0:
+            population = self._first_population()
+            fresh = self.score(population)
+            population = tools.selNSGA2(population, len(population))
+            front.update(population)
+            self.state["generation"] = 0
+            row = self._record(population, front, fresh)
+        else:
+            row = self.state["log"][-1]
+        while not self._done(row) and not self.signo:
+            offspring = self._offspring(population)
+            fresh = self.score(offspring)
+            population = tools.selNSGA2(population + offspring, self.run["population"])
+            front.update(population)
+            self.state["generation"] += 1
+            row = self._record(population, front, fresh)
+        self._write(final=True)
+        return 128 + self.signo if self.signo else 0
