@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <map>
+#include <string>
 
 #include "sim/world.h"
 
@@ -12,12 +13,32 @@ namespace py = pybind11;
 
 namespace kelvaro {
 
+void require_numpy() {
+    static bool found = false;  // the first import that worked settles it
+    if (found) return;
+    try {
+        py::module_::import("numpy");
+        found = true;
+    } catch (py::error_already_set& e) {
+        if (!e.matches(PyExc_ImportError)) throw;
+        const std::string python = py::str(py::module_::import("sys").attr("executable"));
+        const std::string message =
+            "kelvaro's arrays need NumPy, which this Python cannot import: " + python +
+            ". Install it into that environment (" + python +
+            " -m pip install numpy), or use a Python that has it (Debian's /usr/bin/python3 "
+            "with apt install python3-numpy; a venv made with --system-site-packages sees it)";
+        py::raise_from(e, PyExc_ImportError, message.c_str());
+        throw py::error_already_set();
+    }
+}
+
 namespace {
 
 // A read-only int32 array over memory the process maps for its whole life.
 py::array read_only(std::initializer_list<py::ssize_t> shape,
                     std::initializer_list<py::ssize_t> strides, const std::int32_t* data,
                     py::handle owner) {
+    require_numpy();
     py::array a(py::dtype::of<std::int32_t>(), std::vector<py::ssize_t>(shape),
                 std::vector<py::ssize_t>(strides), data, owner);
     py::detail::array_proxy(a.ptr())->flags &= ~py::detail::npy_api::NPY_ARRAY_WRITEABLE_;
@@ -41,6 +62,7 @@ py::array signal_view(py::handle owner) {
 }
 
 py::array_t<std::int32_t> levels_copy() {
+    require_numpy();
     const int n = Cells_count;
     py::array_t<std::int32_t> levels({n, kChannels});
     std::int32_t* out = levels.mutable_data();
@@ -53,6 +75,7 @@ py::array_t<std::int32_t> levels_copy() {
 }
 
 py::array_t<std::int32_t> clamp_copy() {
+    require_numpy();
     const int n = Cells_count;
     py::array_t<std::int32_t> clamp(n);
     std::int32_t* out = clamp.mutable_data();

@@ -8,6 +8,10 @@
 
 namespace kelvaro {
 
+// Raises ImportError naming NumPy, this interpreter and how to get NumPy into
+// its environment, when NumPy cannot be imported; every array call checks.
+void require_numpy();
+
 // Columns of the cell table view: the record's own order.
 inline constexpr int kColumnX = 0, kColumnY = 1, kColumnZ = 2, kColumnType = 3;
 

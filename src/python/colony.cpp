@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include "arrays.h"
 #include "messages.h"
 #include "progress.h"
 #include "render.h"
@@ -16,14 +17,25 @@ namespace kelvaro {
 
 namespace {
 
-// Whether a Colony holds the process's simulation state. Read and written
-// with the GIL held.
-bool g_claimed = false;
+// The Colony that holds the process's simulation state, or null. Read and
+// written with the GIL held.
+Colony* g_live = nullptr;
 
-constexpr const char* kSecondColony =
-    "a kelvaro.Colony is already alive in this process, and the simulation state is the "
-    "process's own: close() it (or leave its with block, or drop it and its arrays) first, "
-    "or run each colony in a process of its own (multiprocessing, concurrent.futures)";
+constexpr const char* kReplacing =
+    "a new kelvaro.Colony replaced the one alive in this process, which is now closed (the "
+    "simulation state is the process's own; run colonies side by side in processes of their own)";
+constexpr const char* kReplaceBusy =
+    "a kelvaro.Colony is running in another thread of this process; a new one can replace it "
+    "only once that call returns";
+
+// Closes the live colony, if any, for one about to load: warns first, so that
+// a warning turned into an error leaves the old colony as it was.
+void replace_live() {
+    if (g_live == nullptr) return;
+    if (g_live->busy()) throw std::runtime_error(kReplaceBusy);
+    if (PyErr_WarnEx(PyExc_UserWarning, kReplacing, 1) != 0) throw py::error_already_set();
+    g_live->close_replaced();
+}
 
 }  // namespace
 
@@ -42,8 +54,8 @@ class Colony::Busy {
 };
 
 Colony::Colony(const BatchOptions& o) {
-    if (g_claimed) throw std::runtime_error(kSecondColony);
-    g_claimed = true;
+    replace_live();
+    g_live = this;
     CapturedLog captured;
     int status;
     {
@@ -51,13 +63,13 @@ Colony::Colony(const BatchOptions& o) {
         status = open_run(o, captured.log(), frame_);
     }
     if (status != kExitOk) {
-        g_claimed = false;
+        g_live = nullptr;
         captured.raise(status);
     }
     try {
         captured.warn();
     } catch (...) {
-        g_claimed = false;  // warnings turned into errors: no colony either
+        g_live = nullptr;  // warnings turned into errors: no colony either
         throw;
     }
 }
@@ -69,10 +81,18 @@ Colony::~Colony() {
 void Colony::close() {
     if (closed_) return;
     closed_ = true;
-    g_claimed = false;
+    if (g_live == this) g_live = nullptr;
+}
+
+void Colony::close_replaced() {
+    close();
+    replaced_ = true;
 }
 
 void Colony::check_usable() const {
+    if (replaced_)
+        throw std::runtime_error(
+            "this kelvaro.Colony was replaced by a newer one made in this process, and is closed");
     if (closed_) throw std::runtime_error("the colony is closed");
     if (busy_) throw std::runtime_error("the colony is busy in another thread");
 }
@@ -135,6 +155,7 @@ py::array_t<std::uint8_t> Colony::render(const BatchOptions& o) {
             "render: this kelvaro was built without pictures (KELVARO_RENDER off, or OpenGL and "
             "EGL missing when it was built)");
     const int w = o.render_width, h = o.render_height;
+    require_numpy();
     py::array_t<std::uint8_t> image({h, w, 3});
     std::uint8_t* top_down = image.mutable_data();
     BatchRenderer renderer;

@@ -1,6 +1,6 @@
 // The colony of the Python module: the simulation state of this process,
 // driven through the batch run loop. The state is the process's own, so at
-// most one Colony holds it at a time.
+// most one Colony holds it at a time; a new one replaces (closes) the old.
 #pragma once
 
 #include <pybind11/numpy.h>
@@ -14,9 +14,10 @@ namespace kelvaro {
 // run_frames, written by its write_outputs and drawn by its renderer.
 class Colony {
    public:
-    // Claims the process's colony and loads what `o` names (genome and cells,
-    // or a checkpoint to resume); raises, leaving the claim free, when another
-    // colony holds it or the inputs cannot be used.
+    // Claims the process's colony, closing a live one with a UserWarning, and
+    // loads what `o` names (genome and cells, or a checkpoint to resume);
+    // raises, leaving the claim free, when the inputs cannot be used, and
+    // changes nothing when the live one is busy in another thread.
     explicit Colony(const BatchOptions& o);
     // Gives up the claim unless close() has.
     ~Colony();
@@ -27,9 +28,15 @@ class Colony {
     int frame() const { return frame_; }
     // True once close() has given up the claim.
     bool closed() const { return closed_; }
+    // True once a newer Colony replaced this one.
+    bool replaced() const { return replaced_; }
+    // True while a call runs without the GIL.
+    bool busy() const { return busy_; }
     // Gives up the claim, so that another Colony may load; nothing else works
     // afterwards. Closing twice is harmless.
     void close();
+    // Closes the colony for a newer one; later use says it was replaced.
+    void close_replaced();
     // Raises RuntimeError when the colony is closed or busy in another thread.
     void check_usable() const;
 
@@ -47,6 +54,7 @@ class Colony {
     class Busy;
     int frame_ = 0;
     bool closed_ = false;
+    bool replaced_ = false;
     bool busy_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include "arrays.h"
 #include "colony.h"
 #include "genome_check.h"
+#include "colours.h"
 #include "options.h"
 
 namespace py = pybind11;
@@ -30,9 +31,10 @@ seed    the seed of the random sequence, 0 to 2**64-1; None: the window
         program's sequence
 shift   added to x and y of every loaded cell (40, as the reload key does)
 
-The simulation state belongs to the process: while one Colony is alive a
-second one raises RuntimeError. close(), the end of a `with` block, or
-dropping the colony and every array view of it lets a new one load. For many
+The simulation state belongs to the process, so one Colony holds it at a
+time: a new one replaces a live one, which is closed with a UserWarning (its
+later use raises RuntimeError, its arrays read as after close()). close() or
+the end of a `with` block lets a new one load without the warning. For many
 colonies at once use processes (multiprocessing, concurrent.futures,
 dask.distributed with one thread per worker).
 
@@ -215,6 +217,7 @@ void bind_colony(py::module_& m) {
     cls.def(
         "__repr__",
         [](const Colony& c) {
+            if (c.replaced()) return std::string("<kelvaro.Colony, replaced by a newer one>");
             if (c.closed()) return std::string("<kelvaro.Colony, closed>");
             return "<kelvaro.Colony at frame " + std::to_string(c.frame()) + ", " +
                    std::to_string(Cells_count) + " cells>";
@@ -233,6 +236,7 @@ PYBIND11_MODULE(_kelvaro, m) {
     m.doc() = "The compiled part of kelvaro; import kelvaro instead.";
     bind_colony(m);
     kelvaro::bind_genome_check(m);
+    kelvaro::bind_colours(m);
     m.attr("can_render") = kelvaro::can_render();
     m.attr("X") = kelvaro::kColumnX;
     m.attr("Y") = kelvaro::kColumnY;

@@ -1,15 +1,19 @@
 """The arrays: views of the cell table and the signal field (read-only, no
-copy, keeping the colony alive), copies of what is gathered per cell, and the
-one-colony-per-process rule that their lifetime is part of."""
+copy, keeping the colony alive), copies of what is gathered per cell, the
+one-colony-per-process rule that their lifetime is part of, and the window's
+type colours for plots."""
 import gc
+import subprocess
+import sys
 import threading
 import time
+import warnings
 
 import numpy as np
 import pytest
 
 import kelvaro
-from conftest import CELLS, GENOME, batch
+from conftest import CELLS, GENOME, batch, child_env
 
 
 def test_views_read_the_live_state_without_copies(grown, tmp_path):
@@ -47,28 +51,35 @@ def test_census_counts_what_kelvaro_batch_counts(grown, tmp_path):
     assert list(census) == sorted(census) and sum(census.values()) == int(last[1])
 
 
-def test_one_colony_per_process_and_what_frees_it(colony):
-    c = kelvaro.Colony(cells=CELLS)
-    view, field = c.cells, c.signal
-    del c
-    gc.collect()
-    with pytest.raises(RuntimeError, match="already alive in this process"):
-        kelvaro.Colony()
-    assert view.shape == (42, 4) and view.base.frame == 0, "the view keeps the colony"
-    del view
-    with pytest.raises(RuntimeError):
-        kelvaro.Colony()
-    del field  # the last view: the colony goes with it
-    with kelvaro.Colony() as c:
-        kept = c.cells
-        assert len(kept) == 1
-    # Closed: the claim is free while the view lives, and the view still reads.
-    assert c.closed and kept.sum() > 0
+def test_a_new_colony_replaces_a_live_one(colony):
+    old = colony(cells=CELLS)
+    view = old.cells
+    with pytest.warns(UserWarning, match="replaced the one alive"):
+        new = colony()
+    assert old.closed and "replaced" in repr(old) and view.shape == (42, 4)
+    for use in (lambda: old.cells, lambda: old.run(1), lambda: old.census(),
+                lambda: old.save_cells("x"), lambda: old.__enter__()):
+        with pytest.raises(RuntimeError, match="replaced by a newer one"):
+            use()
+    old.close()  # harmless, and it leaves the new one alone
+    assert not new.closed and len(new.cells) == 1
+    # A replacement warning turned into an error replaces nothing.
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        with pytest.raises(UserWarning):
+            kelvaro.Colony(cells=CELLS)
+        assert not new.closed and len(new.cells) == 1
+        # Dropped, or closed: the next one loads without a word.
+        new.close()
+        dropped = kelvaro.Colony()
+        del dropped
+        gc.collect()
+        with kelvaro.Colony() as c:
+            kept = c.cells
+    assert c.closed and kept.sum() > 0, "a view outlives its closed colony"
     for use in (lambda: c.cells, lambda: c.run(1), lambda: c.census(), lambda: c.save_cells("x")):
         with pytest.raises(RuntimeError, match="closed"):
             use()
-    colony(cells=CELLS)
-    assert kept.shape == (1, 4)
 
 
 def test_run_lets_other_threads_go_and_refuses_a_second_call(colony):
@@ -82,6 +93,40 @@ def test_run_lets_other_threads_go_and_refuses_a_second_call(colony):
         wakes += 1
     with pytest.raises(RuntimeError, match="busy"):
         c.run(1)
+    with pytest.raises(RuntimeError, match="running in another thread"):
+        kelvaro.Colony()
     t.join()
     assert wakes == 20, "the run ended before the main thread woke 20 times"
     assert c.frame == 300
+
+
+def test_type_colours_are_the_windows():
+    table = kelvaro.TYPE_COLOURS
+    assert table[5] == (255, 0, 255), "type 5 is magenta in the window"
+    assert table == {t: kelvaro.type_colour(t) for t in range(-5, 300) if kelvaro.type_colour(t)}
+    for t in (np.int32(5), np.int64(5), True):
+        assert kelvaro.type_colour(t) == table[int(t)]
+    for t in (0, -1, 19, 2**70, -2**70):
+        assert kelvaro.type_colour(t) is None, t
+    for t in ("5", 5.0, None):
+        with pytest.raises(TypeError):
+            kelvaro.type_colour(t)
+    with pytest.raises(TypeError):
+        table[5] = (0, 0, 0)
+
+
+def test_arrays_without_numpy_say_which_python_and_how():
+    code = """
+import sys
+sys.modules["numpy"] = None  # as if it were not installed
+import kelvaro
+with kelvaro.Colony() as c:
+    assert c.census() == {1: 1}
+    try:
+        c.cells
+    except ImportError as e:
+        print(e)
+"""
+    out = subprocess.run([sys.executable, "-c", code], env=child_env(), capture_output=True,
+                         text=True, check=True).stdout
+    assert "NumPy" in out and sys.executable + " -m pip install numpy" in out, out

@@ -7,9 +7,12 @@ read it as NumPy arrays.
         c.cells     # (n, 4) int32 view: x, y, z, type
         c.signal    # (202, 202, 202, 20) int32 view of the signal field
 
-One colony per process; see help(kelvaro.Colony) and docs/python.md.
+One colony per process (a new one replaces a live one); see help(kelvaro.Colony)
+and docs/python.md. kelvaro.type_colour(t) is the window's colour of a type;
 kelvaro.check_genome(text) says what a genome text does.
 """
-from ._kelvaro import TYPE, X, Y, Z, Colony, __version__, can_render, check_genome
+from ._kelvaro import (TYPE, TYPE_COLOURS, X, Y, Z, Colony, __version__, can_render,
+                       check_genome, type_colour)
 
-__all__ = ["Colony", "X", "Y", "Z", "TYPE", "can_render", "check_genome", "__version__"]
+__all__ = ["Colony", "X", "Y", "Z", "TYPE", "TYPE_COLOURS", "type_colour", "can_render",
+           "check_genome", "__version__"]

@@ -1,7 +1,8 @@
 # Names and types of the kelvaro module, for editors and type checkers.
 import os
 from types import TracebackType
-from typing import Dict, Iterable, List, Optional, Sequence, Tuple, Type, TypedDict, Union
+from typing import (Dict, Iterable, List, Mapping, Optional, Sequence, SupportsIndex, Tuple, Type,
+                    TypedDict, Union)
 
 import numpy as np
 import numpy.typing as npt
@@ -14,6 +15,7 @@ X: int
 Y: int
 Z: int
 TYPE: int
+TYPE_COLOURS: Mapping[int, Tuple[int, int, int]]
 
 class GenomeCheck(TypedDict):
     findings: List[Tuple[int, int, str]]
@@ -25,6 +27,7 @@ class GenomeCheck(TypedDict):
     lines: List[str]
 
 def check_genome(text: Union[str, bytes], name: str = ...) -> GenomeCheck: ...
+def type_colour(t: SupportsIndex) -> Optional[Tuple[int, int, int]]: ...
 
 class Colony:
     def __init__(self, *, genome: Optional[_Path] = ...,
