@@ -32,8 +32,13 @@ def plot(frames, counts, path):
     matplotlib.use("Agg")  # a file, no window
     import matplotlib.pyplot as plt
     fig, ax = plt.subplots(figsize=(8, 5))
+    # Each type in the window's colour for it, on grey so that white and black
+    # both show; a type without a colour of its own takes matplotlib's next.
+    ax.set_facecolor("0.6")
     for t in sorted(set().union(*counts)):
-        ax.plot(frames, [n.get(t, 0) for n in counts], label="type %d" % t)
+        rgb = kelvaro.type_colour(t)
+        colour = {"color": [v / 255 for v in rgb]} if rgb else {}
+        ax.plot(frames, [n.get(t, 0) for n in counts], label="type %d" % t, **colour)
     ax.plot(frames, [sum(n.values()) for n in counts], "k--", label="all cells")
     ax.set_xlabel("frame")
     ax.set_ylabel("cells")
