@@ -60,7 +60,7 @@ class DaskBackend:
         self.client = Client(address, timeout=timeout)
         threads = self.client.nthreads()
         self.workers = max(1, sum(threads.values()))
-        self.ctx = self.client.scatter(ctx, broadcast=True)
+        self.ctx = self.client.scatter([ctx], broadcast=True)[0]  # a list: ctx is a tuple
 
     def map(self, items):
         """Results of every item, in order; a lost batch gives failures."""

@@ -155,6 +155,20 @@ class Search:
             out.append(Candidate(child))
         return out
 
+    def _select(self, candidates):
+        """The next population: NSGA-II over one candidate per (score, genes)
+        point, so that neutral copies do not crowd the front; the places left go
+        to the best-scoring of the others."""
+        seen, unique, rest = set(), [], []
+        for c in candidates:
+            (rest if c.fitness.values in seen else unique).append(c)
+            seen.add(c.fitness.values)
+        size = self.run["population"]
+        if len(unique) >= size:
+            return tools.selNSGA2(unique, size)
+        rest.sort(key=lambda c: c.fitness.wvalues, reverse=True)
+        return unique + rest[:size - len(unique)]
+
     def _restore(self, pairs):
         out = []
         for text, score in pairs:
@@ -238,13 +252,13 @@ class Search:
                 self.bar.close()
 
     def _loop(self):
-        front = tools.ParetoFront()
+        front = tools.ParetoFront(lambda a, b: a.fitness.values == b.fitness.values)
         population = self._restore(self.state["population"])
         front.update(self._restore(self.state["front"]))
         if self.state["generation"] < 0:
             population = self._first_population()
             fresh = self.score(population)
-            population = tools.selNSGA2(population, len(population))
+            population = self._select(population)
             front.update(population)
             self.state["generation"] = 0
             row = self._record(population, front, fresh)
@@ -253,7 +267,7 @@ class Search:
         while not self._done(row) and not self.signo:
             offspring = self._offspring(population)
             fresh = self.score(offspring)
-            population = tools.selNSGA2(population + offspring, self.run["population"])
+            population = self._select(population + offspring)
             front.update(population)
             self.state["generation"] += 1
             row = self._record(population, front, fresh)
