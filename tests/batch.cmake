@@ -4,7 +4,7 @@ if(NOT KELVARO_SANITIZE STREQUAL "thread")
   add_executable(kelvaro_batch_tests test_batch.cpp test_batch_checkpoint.cpp
     test_batch_history.cpp)
   target_link_libraries(kelvaro_batch_tests PRIVATE
-    kelvaro_batch_lib kelvaro_view GTest::gtest GTest::gtest_main)
+    kelvaro_batch_lib kelvaro_ui GTest::gtest GTest::gtest_main)
   target_compile_definitions(kelvaro_batch_tests PRIVATE
     KELVARO_BATCH_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data/batch"
     KELVARO_BATCH_BINARY="$<TARGET_FILE:kelvaro-batch>")

@@ -19,7 +19,7 @@
 #include "sim/simulation.h"
 #include "view/camera.h"
 #include "view/cell_drawing.h"
-#include "view/controls.h"
+#include "ui/controls.h"
 #include "view/flags.h"
 
 namespace kt {

@@ -48,3 +48,14 @@ void plat_cursor_capture(bool captured) {
 void plat_pause_ms(int ms) {
     fake::state().pauses.push_back(ms);
 }
+bool plat_take_drag(double& dx, double& dy, bool& started) {
+    auto& s = fake::state();
+    dx = s.drag[0], dy = s.drag[1], started = s.drag_started;
+    s.drag[0] = s.drag[1] = 0, s.drag_started = false;
+    return started || dx != 0 || dy != 0;
+}
+double plat_take_wheel() {
+    const double w = fake::state().wheel;
+    fake::state().wheel = 0;
+    return w;
+}

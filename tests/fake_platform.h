@@ -16,6 +16,9 @@ struct State {
     std::vector<int> pauses;                        // every pause, in order
     std::vector<KeyPress> presses;                  // queued presses, oldest first
     std::vector<std::pair<double, double>> clicks;  // queued left clicks, oldest first
+    double drag[2] = {};                            // right-button travel not yet taken
+    bool drag_started = false;                      // a right-button drag began
+    double wheel = 0;                               // wheel clicks not yet taken
 };
 
 State& state();

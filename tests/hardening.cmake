@@ -7,14 +7,14 @@ option(KELVARO_FUZZ "Build the libFuzzer targets fuzz_genome, fuzz_cells and fuz
 if(NOT KELVARO_SANITIZE STREQUAL "thread")
   add_executable(kelvaro_hardening_tests test_hardening.cpp)
   target_link_libraries(kelvaro_hardening_tests PRIVATE
-    kelvaro_batch_lib kelvaro_view GTest::gtest GTest::gtest_main)
+    kelvaro_batch_lib kelvaro_ui GTest::gtest GTest::gtest_main)
   gtest_discover_tests(kelvaro_hardening_tests DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS unit TIMEOUT 900)
 endif()
 
 if(KELVARO_SANITIZE STREQUAL "" AND NOT KELVARO_FUZZ)
   add_executable(kelvaro_no_alloc_tests test_no_alloc.cpp)
-  target_link_libraries(kelvaro_no_alloc_tests PRIVATE kelvaro_view GTest::gtest GTest::gtest_main)
+  target_link_libraries(kelvaro_no_alloc_tests PRIVATE kelvaro_ui GTest::gtest GTest::gtest_main)
   gtest_discover_tests(kelvaro_no_alloc_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 endif()
 
@@ -35,7 +35,7 @@ if(KELVARO_FUZZ)
   endif()
   # The core carries the coverage counters too, so that the fuzzer is guided by
   # the loaders' branches; everything that links it gets the sanitizer runtimes.
-  foreach(layer kelvaro_sim kelvaro_app kelvaro_view)
+  foreach(layer kelvaro_sim kelvaro_app kelvaro_view kelvaro_ui)
     target_compile_options(${layer} PRIVATE -fsanitize=fuzzer-no-link ${kelvaro_fuzz_flags})
     target_link_options(${layer} INTERFACE -fsanitize=address,undefined)
   endforeach()
@@ -44,6 +44,6 @@ if(KELVARO_FUZZ)
     target_include_directories(fuzz_${loader} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     target_compile_options(fuzz_${loader} PRIVATE -fsanitize=fuzzer ${kelvaro_fuzz_flags})
     target_link_options(fuzz_${loader} PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_libraries(fuzz_${loader} PRIVATE kelvaro_view)
+    target_link_libraries(fuzz_${loader} PRIVATE kelvaro_ui)
   endforeach()
 endif()

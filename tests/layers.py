@@ -11,7 +11,7 @@ import os
 import re
 import sys
 
-RANK = {"sim": 0, "platform": 0, "app": 1, "view": 2, "batch": 3, "window": 3, "python": 4}
+RANK = {"sim": 0, "platform": 0, "app": 1, "view": 2, "ui": 3, "batch": 4, "window": 4, "python": 5}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z_]+)/', re.M)
 
 

@@ -7,7 +7,7 @@
 #include "app/checkpoint.h"
 #include "app/step_ring.h"
 #include "view/designer_keys.h"
-#include "view/inspector_text.h"
+#include "ui/inspector_text.h"
 
 namespace {
 

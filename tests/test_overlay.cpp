@@ -2,7 +2,7 @@
 // are checked pixel for pixel against the screen end to end (e2e.py F12,
 // e2e_inside.py F11 without ffmpeg) and by the batch render test.
 #include "support.h"
-#include "view/overlay_stats.h"
+#include "ui/overlay_stats.h"
 
 using Overlay = kt::WorldTest;
 

@@ -52,6 +52,10 @@ constexpr char kTags[kSections][5] = {"RUN ", "VIEW", "GENE", "TYPE", "CELL",
 // Version 1 files have no HIST: their cells load with the history unknown.
 constexpr std::uint32_t kFirstVersion = 1;
 constexpr std::size_t kRunSize = 24, kViewSize = 32;
+// A view section with types hidden one by one: 13 bytes of bits and 3 of
+// padding after the 32. Written only when a type is hidden, so that a file
+// without hidden types reads in programs that know only the 32 bytes.
+constexpr std::size_t kViewHiddenSize = 48;
 constexpr std::size_t kGeneSize = 8 + sizeof DNA,
                       kTypeSize = sizeof Glueds + sizeof Signal_strength;
 
@@ -63,8 +67,8 @@ constexpr std::size_t sparse_size(Section s, std::size_t count) {
     return 4 + count * (4 + 4 * std::size_t(width_of(s)));
 }
 // The largest payload the tables can fill; a header that announces more lies.
-constexpr std::size_t kMaxRaw = kSections * 8 + kRunSize + kViewSize + kGeneSize + kTypeSize + 4 +
-                                sizeof Cells + 4 + sizeof Cells_history +
+constexpr std::size_t kMaxRaw = kSections * 8 + kRunSize + kViewHiddenSize + kGeneSize + kTypeSize +
+                                4 + sizeof Cells + 4 + sizeof Cells_history +
                                 3 * sparse_size(kWorld, kSites) + sparse_size(kSignal, kSites);
 static_assert(sparse_size(kSignal, kSites) < 0xffffffffu, "section lengths fit in 32 bits");
 
@@ -165,6 +169,10 @@ void put_view(Bytes& b, const CheckpointView& v) {
     b.put(v.isolate);
     b.put(v.show_len);
     b.append(v.camera, sizeof v.camera);
+    if (std::any_of(std::begin(v.hidden), std::end(v.hidden), [](std::uint8_t h) { return h; })) {
+        b.append(v.hidden, sizeof v.hidden);
+        b.append("\0\0\0", 3);
+    }
     end_section(b, at);
 }
 
@@ -328,7 +336,7 @@ bool split_sections(const std::uint8_t* p, std::size_t n, Parsed& out, Checkpoin
 
 bool check_fixed(const Parsed& p, CheckpointLoad& r) {
     if (p.len[kRun] != kRunSize || p.len[kGene] != kGeneSize || p.len[kType] != kTypeSize ||
-        (p.at[kView] && p.len[kView] != kViewSize))
+        (p.at[kView] && p.len[kView] != kViewSize && p.len[kView] != kViewHiddenSize))
         return refuse(r, "counts disagree: a fixed section has the wrong length");
     const auto frame = get<std::int64_t>(p.at[kRun]);
     if (frame < 0) return refuse(r, "negative frame number");
@@ -354,6 +362,11 @@ bool check_fixed(const Parsed& p, CheckpointLoad& r) {
     std::memcpy(r.view.camera, v + 12, sizeof r.view.camera);
     for (const float f : r.view.camera)
         if (!std::isfinite(f)) return refuse(r, "a camera value that is not a number");
+    if (p.len[kView] == kViewHiddenSize) {
+        std::memcpy(r.view.hidden, v + kViewSize, sizeof r.view.hidden);
+        if (r.view.hidden[12] > 0x1f || get<std::uint16_t>(v + 45) != 0 || v[47] != 0)
+            return refuse(r, "bad hidden types");
+    }
     return true;
 }
 

@@ -17,12 +17,13 @@ inline constexpr std::uint32_t kCheckpointVersion = 2;
 // view layer fills it before a save and applies it after a load; the app layer
 // only stores it, and kelvaro-batch ignores it.
 struct CheckpointView {
-    bool present = false;        // the file has (or is to get) a view section
-    bool type_one_shown = true;  // L
-    bool axes_shown = true;      // M
-    std::int32_t isolate = 0;    // move_file: isolate mode when non-zero
-    std::int32_t show_len = 1;   // the isolated type, the level the overlay marks
-    float camera[5] = {};        // x, y, z, pitch, heading
+    bool present = false;          // the file has (or is to get) a view section
+    bool type_one_shown = true;    // L
+    bool axes_shown = true;        // M
+    std::int32_t isolate = 0;      // move_file: isolate mode when non-zero
+    std::int32_t show_len = 1;     // the isolated type, the level the overlay marks
+    float camera[5] = {};          // x, y, z, pitch, heading
+    std::uint8_t hidden[13] = {};  // types hidden one by one: bit t for 0..99, bit 100 the rest
 };
 
 // What a load found. On a refusal nothing of the running state has changed.

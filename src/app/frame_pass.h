@@ -18,6 +18,16 @@ extern BOOLEAN kReturn;  // divide every cell once (Return)
 // once (kReturn), reload the genome and then the colony (kSpace).
 void serve_requests();
 
+// What the last save (P) and colony reload (Space) did, for the status lines.
+// Main thread only.
+struct RequestStatus {
+    char save[192];      // the last save's result, empty before the first
+    char reload[192];    // the last colony reload's result, empty before the first
+    long loads = 0;      // reloads served since start
+    long loaded_at = 0;  // frame_number at the last reload
+};
+extern RequestStatus request_status;
+
 // Frames simulated since start, as both programs count them: every frame pass
 // adds one, a paused frame none; a loaded checkpoint sets it. Main thread only.
 extern long frame_number;

@@ -11,7 +11,7 @@
 #include "view/gl_view.h"
 #include "view/heat_map.h"
 #include "view/movie_pipe.h"
-#include "view/overlay.h"
+#include "view/screenshot.h"
 #include "view/png_file.h"
 
 #include <GL/gl.h>

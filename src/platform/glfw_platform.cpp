@@ -1,6 +1,8 @@
 // The platform layer on GLFW (X11 here). Callbacks only record what happened;
 // the shell takes it once per frame.
 #include "platform/platform.h"
+#include "platform/gui.h"
+#include "platform/gui_backend.h"
 
 #include <GLFW/glfw3.h>
 
@@ -28,6 +30,15 @@ int g_press_head = 0, g_press_count = 0;
 constexpr int kClickQueue = 16;
 double g_clicks[kClickQueue][2];
 int g_click_head = 0, g_click_count = 0;
+
+// Escape was pressed while a text field had the keyboard: the next GUI frame
+// takes the keyboard from it.
+bool g_release_text = false;
+
+// The right button's drag over the view, and the wheel.
+bool g_dragging = false, g_drag_started = false;
+double g_drag_last[2] = {}, g_drag[2] = {};
+double g_wheel = 0;
 
 // GLFW's description is valid only during its callback: keep a copy.
 char g_error[512] = "unknown error";
@@ -81,6 +92,7 @@ constexpr int kUsKey[int(Key::Count)] = {
     GLFW_KEY_RIGHT_BRACKET,
     GLFW_KEY_F7,
     GLFW_KEY_F8,
+    GLFW_KEY_TAB,
 };
 static_assert(sizeof kUsKey / sizeof kUsKey[0] == int(Key::Count));
 int g_glfw_key[int(Key::Count)];
@@ -130,8 +142,27 @@ void on_error(int, const char* description) {
     std::snprintf(g_error, sizeof g_error, "%s", description);
 }
 
-void on_key(GLFWwindow*, int code, int, int action, int mods) {
+void right_button(GLFWwindow* window, int action) {
+    if (action == GLFW_PRESS && !gui_wants_mouse()) {
+        g_dragging = g_drag_started = true;
+        glfwGetCursorPos(window, &g_drag_last[0], &g_drag_last[1]);
+    } else if (action == GLFW_RELEASE) {
+        g_dragging = false;
+    }
+}
+
+void on_key(GLFWwindow* window, int code, int scancode, int action, int mods) {
     Key key;
+    // A text field of the panel has the keyboard: the keys are its own, but
+    // Escape, which gives the keyboard back (and keeps the text as typed).
+    if (gui_wants_text()) {
+        if (code == GLFW_KEY_ESCAPE && action == GLFW_PRESS)
+            g_release_text = true;
+        else
+            gui_key(window, code, scancode, action, mods);
+        return;
+    }
+    gui_key(window, code, scancode, action, mods);
     if (action != GLFW_PRESS) return;
     // Labels are read at every press, so a layout switched while the window
     // has the focus applies at once. A press is rare; the look-up is cheap.
@@ -142,11 +173,31 @@ void on_key(GLFWwindow*, int code, int, int action, int mods) {
     g_presses[(g_press_head + g_press_count++) % kPressQueue] = {key, (mods & GLFW_MOD_SHIFT) != 0};
 }
 
-void on_mouse_button(GLFWwindow* window, int button, int action, int) {
-    if (button != GLFW_MOUSE_BUTTON_LEFT || action != GLFW_PRESS) return;
+void on_mouse_button(GLFWwindow* window, int button, int action, int mods) {
+    gui_mouse_button(window, button, action, mods);
+    if (button == GLFW_MOUSE_BUTTON_RIGHT) return right_button(window, action);
+    // A click on the panel is the panel's: it never picks a cell.
+    if (button != GLFW_MOUSE_BUTTON_LEFT || action != GLFW_PRESS || gui_wants_mouse()) return;
     if (g_click_count == kClickQueue) return;
     double* at = g_clicks[(g_click_head + g_click_count++) % kClickQueue];
     glfwGetCursorPos(window, &at[0], &at[1]);
+}
+
+void on_cursor(GLFWwindow*, double x, double y) {
+    if (!g_dragging) return;
+    g_drag[0] += x - g_drag_last[0];
+    g_drag[1] += y - g_drag_last[1];
+    g_drag_last[0] = x;
+    g_drag_last[1] = y;
+}
+
+void on_scroll(GLFWwindow* window, double dx, double dy) {
+    gui_scroll(window, dx, dy);
+    if (!gui_wants_mouse()) g_wheel += dy;
+}
+
+void on_char(GLFWwindow* window, unsigned int c) {
+    gui_char(window, c);
 }
 
 void on_size(GLFWwindow*, int w, int h) {
@@ -155,7 +206,8 @@ void on_size(GLFWwindow*, int w, int h) {
     g_height = h;
 }
 
-void on_focus(GLFWwindow*, int focused) {
+void on_focus(GLFWwindow* window, int focused) {
+    gui_focus(window, focused);
     g_focus_changed = true;
     g_focused = focused == GLFW_TRUE;
 }
@@ -174,6 +226,7 @@ void fit_frame(const WindowSetup& setup) {
 bool plat_key_held(Key key) {
     const bool tapped = g_tapped[int(key)];
     g_tapped[int(key)] = false;
+    if (gui_wants_text()) return false;  // typing in the panel moves nothing
     bool down = glfwGetKey(g_window, g_glfw_key[int(key)]) == GLFW_PRESS;
     if (key == Key::Return) down = down || glfwGetKey(g_window, GLFW_KEY_KP_ENTER) == GLFW_PRESS;
     return down || tapped;
@@ -209,6 +262,26 @@ void plat_cursor_set(double x, double y) {
 
 void plat_cursor_capture(bool captured) {
     glfwSetInputMode(g_window, GLFW_CURSOR, captured ? GLFW_CURSOR_DISABLED : GLFW_CURSOR_NORMAL);
+}
+
+bool plat_take_drag(double& dx, double& dy, bool& started) {
+    started = g_drag_started;
+    dx = g_drag[0];
+    dy = g_drag[1];
+    g_drag_started = false;
+    g_drag[0] = g_drag[1] = 0;
+    return started || dx != 0 || dy != 0;
+}
+
+double plat_take_wheel() {
+    const double w = g_wheel;
+    g_wheel = 0;
+    return w;
+}
+
+void plat_gui_new_frame() {
+    gui_new_frame(g_release_text);
+    g_release_text = false;
 }
 
 void plat_pause_ms(int ms) {
@@ -247,11 +320,16 @@ bool plat_open(const WindowSetup& setup, const char*& why) {
     glfwSetMouseButtonCallback(g_window, on_mouse_button);
     glfwSetFramebufferSizeCallback(g_window, on_size);
     glfwSetWindowFocusCallback(g_window, on_focus);
+    glfwSetCursorPosCallback(g_window, on_cursor);
+    glfwSetScrollCallback(g_window, on_scroll);
+    glfwSetCharCallback(g_window, on_char);
+    gui_open(g_window);
     return true;
 }
 
 void plat_close() {
     if (!g_window) return;
+    gui_close();
     glfwMakeContextCurrent(nullptr);  // the GL context is released before the window goes
     glfwDestroyWindow(g_window);
     g_window = nullptr;

@@ -45,6 +45,7 @@ enum class Key {
     BracketRight,  // ]
     F7,
     F8,
+    Tab,
     Count
 };
 
@@ -74,6 +75,12 @@ void plat_cursor_set(double x, double y);
 void plat_cursor_capture(bool captured);
 // Blocks the calling thread.
 void plat_pause_ms(int ms);
+// The cursor's travel in window pixels while the right button was held over
+// the view, since the last call; `started` says a drag began since then.
+// False when there was none.
+bool plat_take_drag(double& dx, double& dy, bool& started);
+// Wheel clicks over the view since the last call (positive: away from the user).
+double plat_take_wheel();
 
 // ---- The window itself (the program's shell only) ----
 

@@ -51,3 +51,22 @@ CameraAxes camera_axes(const Tcamera& cam) {
     const double sp = std::sin(p), cp = std::cos(p), sh = std::sin(h), ch = std::cos(h);
     return {{ch, sh, 0}, {-sh * cp, ch * cp, sp}, {-sh * sp, ch * sp, -cp}};
 }
+
+void orbit_camera(Tcamera& cam, const Vec3& pivot, float x_angle, float z_angle) {
+    // The pivot in the eye's axes stays put while the axes turn.
+    const CameraAxes before = camera_axes(cam);
+    const Vec3 d = {pivot.x - cam.x, pivot.y - cam.y, pivot.z - cam.z};
+    const double r = dot(d, before.right), u = dot(d, before.up), f = dot(d, before.forward);
+    rotate_camera(cam, x_angle, z_angle);
+    const CameraAxes a = camera_axes(cam);
+    cam.x = float(pivot.x - r * a.right.x - u * a.up.x - f * a.forward.x);
+    cam.y = float(pivot.y - r * a.right.y - u * a.up.y - f * a.forward.y);
+    cam.z = float(pivot.z - r * a.right.z - u * a.up.z - f * a.forward.z);
+}
+
+void move_along_view(Tcamera& cam, float distance) {
+    const Vec3 f = camera_axes(cam).forward;
+    cam.x = float(cam.x + distance * f.x);
+    cam.y = float(cam.y + distance * f.y);
+    cam.z = float(cam.z + distance * f.z);
+}

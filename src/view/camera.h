@@ -20,6 +20,8 @@ inline constexpr double kPi = 3.141592653589793;  // the camera's angles turn by
 inline constexpr int kMouseAnchorX = 400;         // mouse look measures from here, in window pixels
 inline constexpr int kMouseAnchorY = 300;         // (the anchor's row)
 inline constexpr float kFlightStep = 0.4f;        // lattice units per frame a flight key is held
+inline constexpr double kMouseDegree = 5.0;       // pixels of mouse travel per degree of turn
+inline constexpr double kWheelStep = 5.0;         // lattice units per wheel click
 // The frustum: half its height at the near plane, which lies twice as far away
 // (a vertical field of view of 2 atan(1/2), about 53 degrees).
 inline constexpr float kFrustumHalf = 0.1f;
@@ -54,6 +56,12 @@ float sideways_heading(float heading, int side);
 // Moves `cam` by `speed` along `heading`; with `vertical` (W, S) it also climbs
 // or dives with the pitch.
 void fly(Tcamera& cam, float speed, float heading, bool vertical);
+// Turns `cam` by the angles as rotate_camera does, about `pivot` instead of
+// its own place: the distance to the pivot and the pivot's place in the view
+// are kept.
+void orbit_camera(Tcamera& cam, const Vec3& pivot, float x_angle, float z_angle);
+// Moves `cam` by `distance` along its view.
+void move_along_view(Tcamera& cam, float distance);
 // The turn that a cursor at (cur_x, cur_y) asks for: 5 pixels from the anchor
 // per degree.
 void mouse_look_turn(long cur_x, long cur_y, float& x_angle, float& z_angle);

@@ -59,7 +59,8 @@ void draw_cell(int i, Sink& sink) {
     if (shown == CellShown::Hidden) return;
     // The overlay marks the cells whose level on channel 2, 3, 4 or 5 equals
     // show_len; a later channel wins. The components are issued as they are
-    // and GL clamps them to 1.
+    // and GL clamps them to 1. The marks can be switched off.
+    if (!signal_marks) return sink.vertex(double(c.x), double(c.y), double(c.z));
     const std::int32_t* level = world_signal[c.x][c.y][c.z];
     if (ld(level[2]) == show_len) sink.color_d(0.0, 0.0, 0.0);
     if (ld(level[3]) == show_len) sink.color_d(255.0, 0.0, 0.0);

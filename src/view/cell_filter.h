@@ -12,10 +12,12 @@ enum class CellShown {
     Shown,     // drawn
 };
 
-// The view's one cell filter: isolate mode, then the type-1 switch and the slice.
+// The view's one cell filter: isolate mode, then the type-1 switch, the types
+// hidden one by one and the slice.
 inline CellShown cell_shown(const TCells& c) {
     if (move_file != 0 && c.type != show_len) return CellShown::Isolated;
-    if ((!k_l && c.type == 1) || !in_slab(slab, c.x, c.y, c.z)) return CellShown::Hidden;
+    if ((!k_l && c.type == 1) || type_hidden(c.type) || !in_slab(slab, c.x, c.y, c.z))
+        return CellShown::Hidden;
     return CellShown::Shown;
 }
 

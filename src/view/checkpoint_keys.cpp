@@ -23,6 +23,8 @@ CheckpointView view_now() {
     v.show_len = show_len;
     const float cam[5] = {camera.x, camera.y, camera.z, camera.Xrot, camera.Zrot};
     for (int k = 0; k < 5; ++k) v.camera[k] = cam[k];
+    for (int t = 0; t <= kTypes; ++t)
+        if (hidden_type[t]) v.hidden[t / 8] |= std::uint8_t(1u << (t % 8));
     return v;
 }
 
@@ -34,6 +36,7 @@ void apply_view(const CheckpointView& v) {
     move_file = v.isolate;
     show_len = v.show_len;
     camera = {v.camera[0], v.camera[1], v.camera[2], v.camera[3], v.camera[4]};
+    for (int t = 0; t <= kTypes; ++t) hidden_type[t] = (v.hidden[t / 8] >> (t % 8)) & 1;
 }
 
 }  // namespace

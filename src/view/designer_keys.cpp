@@ -111,6 +111,14 @@ const char* step_status() {
     return g_step_line;
 }
 
+void note_genome_load(const char* how, long frame) {
+    note_load(how, frame);
+}
+
+void forget_genome_changes() {
+    if (g_watch.watching()) g_watch.take();
+}
+
 void stop_following() {
     g_watch.stop();
     genome_following = 0;

@@ -22,5 +22,11 @@ void serve_designer_requests(long& frame);
 const char* genome_status();
 // What the last F7 (or a step that could not be kept) did, for the overlay.
 const char* step_status();
+// Notes the genome load just made (`how` names its control, as "Apply") for
+// the status line.
+void note_genome_load(const char* how, long frame);
+// Forgets the changes to dna.vdna seen so far: the program's own save is no
+// reason for F8 to reload.
+void forget_genome_changes();
 // Stops following (at exit, or between tests).
 void stop_following();

@@ -14,6 +14,8 @@ BOOLEAN paused = 0;
 BOOLEAN step_wanted = 0;
 int inspected_cell = -1;
 BOOLEAN recording = 0;
+BOOLEAN signal_marks = 1;
+BOOLEAN hidden_type[kTypes + 1] = {};
 
 void init_view_flags() {
     showmouse = 0;
@@ -28,4 +30,6 @@ void init_view_flags() {
     paused = step_wanted = 0;
     inspected_cell = -1;
     recording = 0;
+    signal_marks = 1;
+    for (BOOLEAN& h : hidden_type) h = 0;
 }

@@ -18,6 +18,15 @@ extern BOOLEAN paused;             // F2: the frame pass stops, the view goes on
 extern BOOLEAN step_wanted;        // F3 while paused: the next frame runs one step
 extern int inspected_cell;         // the cell the inspector shows (a click), -1 for none
 extern BOOLEAN recording;          // F11: every frame shown is recorded
+extern BOOLEAN signal_marks;       // cells whose level on channels 2..5 equals show_len are marked
+// Types hidden one by one (the panel), 0..99, and kTypes for every other type.
+// A hidden type keeps its place in the colour rule, as L's hidden cells do.
+extern BOOLEAN hidden_type[kTypes + 1];
+
+// Type t is hidden one by one.
+inline bool type_hidden(int t) {
+    return hidden_type[t >= 0 && t < kTypes ? t : kTypes] != 0;
+}
 
 // Gives every view flag its start value.
 void init_view_flags();

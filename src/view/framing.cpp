@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-Tcamera framing_camera(const CellBox& box, float aspect) {
-    Tcamera cam = {0, 0, 0, kFramingPitch, kFramingHeading};
+Tcamera framing_camera(const CellBox& box, float aspect, float pitch, float heading) {
+    Tcamera cam = {0, 0, 0, pitch, heading};
     const CameraAxes ax = camera_axes(cam);
     const Vec3 centre = {(box.lo[0] + box.hi[0]) / 2.0, (box.lo[1] + box.hi[1]) / 2.0,
                          (box.lo[2] + box.hi[2]) / 2.0};

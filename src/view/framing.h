@@ -16,4 +16,5 @@ inline constexpr double kFramingFill = 0.9;
 // The camera that shows every site of `box` (each a unit cube) inside the view
 // of a window `aspect` wide per unit of height, at the framing pitch and
 // heading, as close as that allows.
-Tcamera framing_camera(const CellBox& box, float aspect);
+Tcamera framing_camera(const CellBox& box, float aspect, float pitch = kFramingPitch,
+                       float heading = kFramingHeading);

@@ -1,5 +1,5 @@
-// Looking inside with plain GL 1.x: the inspected cell's mark, the panels and
-// recording.
+// Looking inside with plain GL 1.x: the inspected cell's mark, the heat map's
+// colour bar and recording.
 #include "view/inside_gl.h"
 
 #include <GL/gl.h>
@@ -12,8 +12,6 @@
 #include "view/frame_recorder.h"
 #include "view/gl_text.h"
 #include "view/gl_view.h"
-#include "view/inspector_text.h"
-#include "view/overlay.h"
 
 using screen::begin_screen;
 using screen::end_screen;
@@ -22,18 +20,10 @@ using screen::kLine;
 namespace {
 
 FrameRecorder g_recorder;
+char g_recording_status[224] = "";  // the last F11's result
 
-const char* clamp_name(int clamp) {
-    switch (clamp) {
-        case 0: return "never clamped";
-        case 1: return "locked";
-        case 2: return "pushed";
-    }
-    return "?";
-}
+}  // namespace
 
-// The colour map from the range's low end (left) to its high end, with the
-// channel and the range, in the bottom right corner.
 void draw_colour_bar(int width, int height) {
     const float x1 = width - 12.0f, x0 = x1 - 256, y1 = height - 24.0f, y0 = y1 - 18;
     screen::panel(x0 - 6, y0 - 24, x1 + 6, y1 + 20);
@@ -55,73 +45,6 @@ void draw_colour_bar(int width, int height) {
     std::snprintf(line, sizeof line, "%d", r.hi);
     screen::text(x1 - screen::text_width(line), y1 + 3, line, 235, 235, 235);
 }
-
-// The modes in force, one line each, above the colour bar's place.
-void draw_modes(int width, int height) {
-    static char buf[2][128];
-    const char* lines[2];
-    int n = 0;
-    if (paused) std::snprintf(buf[n++], sizeof buf[0], "Paused: F2 resumes, F3 steps");
-    if (slab.axis != SliceAxis::Off)
-        std::snprintf(buf[n++], sizeof buf[0], "Slice across %s: layers %d to %d",
-                      slice_axis_name(slab.axis), slab.first,
-                      std::min(kInteriorMax, slab.first + slab.thickness - 1));
-    if (n == 0) return;
-    for (int k = 0; k < n; ++k) lines[k] = buf[k];
-    const float bottom = height - (heat_channel >= 0 ? 96.0f : 6.0f);
-    screen::text_panel(width - 6.0f, bottom - n * kLine - 8, lines, n, true);
-}
-
-// The 20 levels as bars, scaled to the highest; the heat map's channel in yellow.
-void draw_level_bars(const std::int32_t* level, float x0, float y0) {
-    std::int32_t peak = 1;
-    for (int c = 0; c < kChannels; ++c) peak = std::max(peak, ld(level[c]));
-    const float h = 80, w = 12;
-    for (int c = 0; c < kChannels; ++c) {
-        const float v = float(std::max(0, ld(level[c]))) / float(peak);
-        if (c == heat_channel)
-            glColor3ub(255, 220, 0);
-        else
-            glColor3ub(230, 230, 230);
-        screen::rect(x0 + c * w, y0 + h * (1 - v), x0 + c * w + w - 3, y0 + h);
-        if (c % 5 == 0 || c == kChannels - 1) {
-            char label[8];
-            std::snprintf(label, sizeof label, "%d", c);
-            screen::text(x0 + c * w, y0 + h + 3, label, 200, 200, 200);
-        }
-    }
-}
-
-void draw_inspector(int width) {
-    const int i = inspected_cell;
-    const TCells& c = Cells[i];
-    static char buf[6][96];
-    static char story[2][kHistoryLineSize];  // why the cell is what it is, under the levels
-    const int told = cell_history_lines(i, story);
-    std::snprintf(buf[0], sizeof buf[0], "Cell %d", i);
-    std::snprintf(buf[1], sizeof buf[1], "     type %d", c.type);
-    std::snprintf(buf[2], sizeof buf[2], "Site %d %d %d", c.x, c.y, c.z);
-    std::snprintf(buf[3], sizeof buf[3], "Clamp %d (%s)", c.clamps, clamp_name(c.clamps));
-    std::snprintf(buf[4], sizeof buf[4], "Column height %d", world_gravity[c.x][c.y][c.z]);
-    std::snprintf(buf[5], sizeof buf[5], "Levels, channels 0 to 19:");
-    const char* lines[6] = {buf[0], buf[1], buf[2], buf[3], buf[4], buf[5]};
-    float w = 260;  // wide enough for the gene's fields
-    for (int k = 0; k < told; ++k) w = std::max(w, screen::text_width(story[k]) + 14);
-    const float x = width - 6.0f - w, y = 246;  // below the F1 key legend
-    const float story_y = y + 6 * kLine + 8 + 104;
-    screen::panel(x, y, x + w, story_y + told * kLine + 6);
-    for (int k = 0; k < 6; ++k) screen::text(x + 6, y + 6 + k * kLine, lines[k], 235, 235, 235);
-    for (int k = 0; k < told; ++k)
-        screen::text(x + 6, story_y + k * kLine, story[k], 235, 235, 235);
-    Rgb rgb;
-    if (type_color(c.type, rgb)) {
-        glColor3ub(rgb.r, rgb.g, rgb.b);
-        screen::rect(x + 8, y + 7 + kLine, x + 22, y + 17 + kLine);
-    }
-    draw_level_bars(world_signal[c.x][c.y][c.z], x + 10, y + 6 * kLine + 14);
-}
-
-}  // namespace
 
 void draw_inspected_mark() {
     if (inspected_cell >= Cells_count) inspected_cell = -1;  // a reload emptied its place
@@ -157,25 +80,17 @@ void draw_inspected_mark() {
     glPopAttrib();
 }
 
-void draw_inside_panels(int width, int height) {
-    if (width <= 0 || height <= 0) return;
-    const bool any =
-        heat_channel >= 0 || inspected_cell >= 0 || paused || slab.axis != SliceAxis::Off;
-    if (!any) return;
-    begin_screen(width, height);
-    if (heat_channel >= 0) draw_colour_bar(width, height);
-    draw_modes(width, height);
-    if (inspected_cell >= 0 && inspected_cell < Cells_count) draw_inspector(width);
-    end_screen();
-}
-
 void record_frame(int width, int height) {
     if (recording && !g_recorder.active()) {
         if (!g_recorder.start(frame_number, width, height, ffmpeg_on_path())) {
             std::fprintf(stderr, "kelvaro: cannot start recording\n");
+            std::snprintf(g_recording_status, sizeof g_recording_status,
+                          "F11: cannot start recording");
             recording = 0;
             return;
         }
+        std::snprintf(g_recording_status, sizeof g_recording_status, "F11: recording to %s",
+                      g_recorder.target());
     }
     if (!recording || (g_recorder.width() != width || g_recorder.height() != height)) {
         // F11 again, or the window changed size under the recording: it ends.
@@ -186,6 +101,8 @@ void record_frame(int width, int height) {
     if (!g_recorder.add_frame()) {
         std::fprintf(stderr, "kelvaro: recording to %s failed; it has stopped\n",
                      g_recorder.target());
+        std::snprintf(g_recording_status, sizeof g_recording_status,
+                      "F11: recording to %s failed; it has stopped", g_recorder.target());
         recording = 0;
     }
 }
@@ -206,6 +123,17 @@ void draw_recording_mark(int width, int height) {
 
 void stop_recording() {
     recording = 0;
-    if (g_recorder.active() && !g_recorder.stop())
-        std::fprintf(stderr, "kelvaro: the movie %s did not end well\n", g_recorder.target());
+    if (!g_recorder.active()) return;
+    const long frames = g_recorder.frames();
+    char target[160];
+    std::snprintf(target, sizeof target, "%s", g_recorder.target());
+    const bool ended = g_recorder.stop();
+    if (!ended) std::fprintf(stderr, "kelvaro: the movie %s did not end well\n", target);
+    std::snprintf(g_recording_status, sizeof g_recording_status,
+                  ended ? "F11: %ld frames recorded to %s" : "F11: %ld frames to %s, badly ended",
+                  frames, target);
+}
+
+const char* recording_status() {
+    return g_recording_status;
 }

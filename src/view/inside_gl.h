@@ -10,9 +10,9 @@ void draw_view_frame();
 // Marks the inspected cell in the view (seen through the cells in front of
 // it), and closes the inspector when its cell no longer lives.
 void draw_inspected_mark();
-// The colour bar of the heat map, the inspector's panel and a line on the
-// modes in force, over a client area of width x height; with or without F1.
-void draw_inside_panels(int width, int height);
+// The heat map's colour bar with its channel and the range shown, in the
+// bottom right corner of a screen of width x height set up by the caller.
+void draw_colour_bar(int width, int height);
 // After the frame is drawn, before the swap: starts or stops recording as F11
 // asks, and records the frame while it runs.
 void record_frame(int width, int height);
@@ -21,3 +21,5 @@ void record_frame(int width, int height);
 void draw_recording_mark(int width, int height);
 // Ends a recording still running (at exit), so the movie is complete.
 void stop_recording();
+// What the last F11 did: where it records or recorded, or why it failed.
+const char* recording_status();

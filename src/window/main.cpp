@@ -2,15 +2,19 @@
 // loop that handles every pending event and then renders one frame.
 #include "app/frame_pass.h"
 #include "platform/platform.h"
+#include "ui/controls.h"
+#include "ui/inside_panels.h"
+#include "ui/overlay.h"
+#include "ui/panel.h"
+#include "ui/panel_state.h"
 #include "view/camera.h"
 #include "view/checkpoint_keys.h"
-#include "view/controls.h"
 #include "view/designer_keys.h"
 #include "view/flags.h"
 #include "view/gl_view.h"
 #include "view/inside_gl.h"
 #include "view/run_control.h"
-#include "view/overlay.h"
+#include "view/screenshot.h"
 
 #include <GL/gl.h>
 
@@ -69,6 +73,29 @@ void overlay(int width, int height) {
 #endif
 }
 
+// F12: the frame as shown, the panel included, before the swap.
+void take_screenshot(int width, int height) {
+    char name[64];
+    if (save_screenshot(width, height, name, sizeof name))
+        std::snprintf(screenshot_status, sizeof screenshot_status, "F12: saved %s", name);
+    else
+        std::snprintf(screenshot_status, sizeof screenshot_status, "F12: cannot write %s", name);
+    screenshot_wanted = 0;
+}
+
+// With a frame-rate cap set in the panel, waits out the rest of the frame's time.
+void keep_frame_rate_cap() {
+    static auto last = std::chrono::steady_clock::now();
+    if (frame_rate_cap > 0) {
+        const auto due = last + std::chrono::microseconds(1000000 / frame_rate_cap);
+        const auto now = std::chrono::steady_clock::now();
+        if (due > now)
+            plat_pause_ms(
+                int(std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count()));
+    }
+    last = std::chrono::steady_clock::now();
+}
+
 void render_frame() {
     clear_to_sky();
     glPushMatrix();
@@ -81,16 +108,16 @@ void render_frame() {
     int width = 0, height = 0;
     plat_framebuffer_size(width, height);
     overlay(width, height);
-    draw_inside_panels(width, height);
+    draw_inside_panels(width, height, panel_open);
     glPopMatrix();
-    if (screenshot_wanted) {
-        save_screenshot(width, height);  // the frame as shown, before the swap
-        screenshot_wanted = 0;
-    }
-    record_frame(width, height);
+    record_frame(width, height);  // F11 records the view without the panel
+    draw_panel(width, height, frame_number);
+    write_panel_map_if_asked();
+    if (screenshot_wanted) take_screenshot(width, height);
     draw_recording_mark(width, height);
     plat_swap();
     plat_pause_ms(1);
+    keep_frame_rate_cap();
 #ifdef KELVARO_FRAME_LOG
     g_log.frame_shown();
 #endif
@@ -116,6 +143,7 @@ int main() {
 
     Cells_Init();
     init_view_flags();
+    init_panel_state();
     signal_worker_start();
     // Mouse look is on from the start: capture the cursor at the anchor so the
     // first frame turns the camera by nothing.

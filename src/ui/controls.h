@@ -1,4 +1,4 @@
-// The controls: one table maps the platform's keys to actions, and the poll,
+// The keys: one table maps the platform's keys to actions, and the poll,
 // once per frame, acts on them. Keys held down are polled in the table's order
 // (a held key repeats at the pace of its pause); keys that act once per press
 // (Escape, F1, F12) come from the platform's queue of presses. Callbacks only
@@ -7,41 +7,7 @@
 
 #include "platform/platform.h"
 #include "sim/sizes.h"
-
-// What a key does.
-enum class Action {
-    IsolateType,      // digits: isolate mode for type show_len (0 shows all)
-    ToggleAxes,       // M
-    FlyForward,       // W
-    FlyBack,          // S
-    StepLeft,         // A
-    StepRight,        // D
-    ToggleTypeOne,    // L
-    RequestSave,      // P
-    ToggleGravity,    // G
-    ToggleDivision,   // V
-    RequestReload,    // Space
-    ShowLenDown,      // keypad -
-    ShowLenUp,        // keypad +
-    RequestDivide,    // Return
-    SaveCheckpoint,   // F5
-    LoadCheckpoint,   // F9
-    ToggleMouseLook,  // Escape
-    ToggleOverlay,    // F1
-    Screenshot,       // F12
-    TogglePause,      // F2: the frame pass stops; requests and the view go on
-    Step,             // F3: while paused, one signal pass and one frame pass
-    HeatChannel,      // F4 (Shift+F4): the heat map's next (previous) channel, or off
-    ToggleSlice,      // F6: slice across x, y, z, or off
-    SlabUp,           // Page Up: the slab one layer up (Shift: ten)
-    SlabDown,         // Page Down: the slab one layer down (Shift: ten)
-    SlabThinner,      // [
-    SlabThicker,      // ]
-    FrameColony,      // Home: the camera frames the live cells
-    ToggleRecording,  // F11: every frame shown goes to a movie or to PNGs
-    StepBack,         // F7: while paused, back to the state the last F3 step started from
-    FollowGenome,     // F8: reload the genome alone whenever dna.vdna changes
-};
+#include "ui/actions.h"
 
 // When the poll takes a key: its stage in the poll's order, or once per press.
 enum class Stage { ViewKeys, Flight, Switches, Requests, Pressed };
@@ -61,9 +27,8 @@ extern const KeyBinding kKeyTable[];
 // Rows in kKeyTable.
 extern const int kKeyTableSize;
 
-// Carries out one action (pauses included), as the poll does for its key;
-// `value` is the digit, or for a pressed key whether Shift was held.
-void act(Action action, int value = 0);
+// A key's label as users know it: "F2", "Space", "Page Up".
+const char* key_label(Key key);
 
 // This frame's movement has a vertical component (W, S).
 extern BOOLEAN W_S;

@@ -1,5 +1,5 @@
 // The inspector's history lines.
-#include "view/inspector_text.h"
+#include "ui/inspector_text.h"
 
 #include <cstdio>
 
@@ -50,4 +50,13 @@ int cell_history_lines(int i, char (*lines)[kHistoryLineSize]) {
         std::snprintf(lines[1], kHistoryLineSize, "born frame %d from cell %d, generation %s",
                       h.born_frame, h.parent, generation);
     return 2;
+}
+
+const char* clamp_name(int clamp) {
+    switch (clamp) {
+        case 0: return "never clamped";
+        case 1: return "locked";
+        case 2: return "pushed";
+    }
+    return "?";
 }

@@ -1,5 +1,5 @@
 // The overlay drawn over the view with plain GL 1.x, and F12's screenshot.
-#include "view/overlay.h"
+#include "ui/overlay.h"
 
 #include "app/files.h"
 #include "view/cell_drawing.h"
@@ -8,7 +8,9 @@
 #include "view/flags.h"
 #include "view/gl_text.h"
 #include "view/gl_view.h"
-#include "view/overlay_stats.h"
+#include "ui/overlay_stats.h"
+#include "ui/panel_state.h"
+#include "view/inside_gl.h"
 #include "sim/simulation.h"
 #include "view/png_file.h"
 
@@ -56,7 +58,7 @@ const char* on_off(int flag) {
 
 void draw_status(int top_types[], int shown) {
     static char buf[4 + kTopTypes][128];
-    const char* lines[7 + kTopTypes];
+    const char* lines[11 + kTopTypes];
     std::snprintf(buf[0], sizeof buf[0], "Frame %ld    Cells %d / %d", frame_number, g_census.live,
                   kMaxCells);
     std::snprintf(buf[1], sizeof buf[1], "%.1f frames/s    %.1f signal passes/s",
@@ -76,10 +78,13 @@ void draw_status(int top_types[], int shown) {
             std::snprintf(buf[4 + k], sizeof buf[4 + k], "     type %d  %d", t, g_census.count[t]);
     }
     for (int k = 0; k < 4 + shown; ++k) lines[k] = buf[k];
-    // What the last F5 or F9 did (a refused load's reason included), the last
-    // genome load with its findings, and the last F7, under the counts.
+    // What the last file key did (a refused load's reason included), the last
+    // genome load with its first finding, and the last F7, under the counts.
     int n = 4 + shown;
-    for (const char* status : {checkpoint_status(), genome_status(), step_status()})
+    const char* const statuses[] = {request_status.save, request_status.reload, checkpoint_status(),
+                                    genome_status(),     screenshot_status,     recording_status(),
+                                    step_status()};
+    for (const char* status : statuses)
         if (status[0] != '\0') lines[n++] = status;
     text_panel(6, 6, lines, n, false);
     // A swatch in each type's colour in front of its count.
@@ -108,6 +113,7 @@ void draw_keys(int width) {
         "click (free cursor)  inspect a cell",
         "F5  checkpoint  F9  load it",
         "F7  step back   F8  follow dna.vdna",
+        "Tab  the control panel",
     };
     text_panel(width - 6.0f, 6, kKeys, int(std::size(kKeys)), true);
 }
@@ -163,28 +169,10 @@ void overlay_frame(int width, int height) {
     g_history.record(g_census);
     g_frame_rate.add(t, double(g_frames_drawn));
     g_pass_rate.add(t, double(signal_worker_passes()));
-    if (show_overlay && width > 0 && height > 0) draw_overlay(width, height);
+    // While the control panel is open, what the overlay shows lives there.
+    if (show_overlay && !panel_open && width > 0 && height > 0) draw_overlay(width, height);
 }
 
-void draw_corner_text(int width, int height, const char* line) {
-    begin_screen(width, height);
-    text_panel(6, 6, &line, 1, false);
-    end_screen();
-}
-
-bool save_screenshot(int width, int height) {
-    if (width <= 0 || height <= 0) return false;
-    // Taken at the first screenshot (a user's action, not the simulation's) and kept.
-    static std::uint8_t* pixels = nullptr;
-    static int capacity = 0;
-    if (capacity < width * height * 3) {
-        delete[] pixels;
-        capacity = width * height * 3;
-        pixels = new std::uint8_t[capacity];
-    }
-    read_back_frame(width, height, pixels);
-    static PngWriter png(PngLevel::Default);
-    char name[64];
-    free_file_name(name, sizeof name, "kelvaro", frame_number, ".png");
-    return png.write(name, width, height, pixels);
+ShownStats shown_stats() {
+    return {g_census, g_history, g_frame_rate.rate(), g_pass_rate.rate()};
 }

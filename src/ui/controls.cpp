@@ -1,7 +1,8 @@
 // The key table and the control poll.
-#include "view/controls.h"
+#include "ui/controls.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "app/frame_pass.h"
 #include "view/camera.h"
@@ -10,6 +11,7 @@
 #include "view/flags.h"
 #include "view/framing.h"
 #include "view/picking.h"
+#include "ui/panel_state.h"
 
 BOOLEAN W_S = 0;
 
@@ -54,6 +56,7 @@ const KeyBinding kKeyTable[] = {
     {Key::F11, Action::ToggleRecording, Stage::Pressed, 0},
     {Key::F7, Action::StepBack, Stage::Pressed, 0},
     {Key::F8, Action::FollowGenome, Stage::Pressed, 0},
+    {Key::Tab, Action::TogglePanel, Stage::Pressed, 0},
 };
 const int kKeyTableSize = int(sizeof kKeyTable / sizeof kKeyTable[0]);
 
@@ -126,6 +129,26 @@ Action action_of(Key key, bool& found) {
     return Action::ToggleOverlay;
 }
 
+// With a free cursor: a right-button drag orbits the camera about the centre
+// of the live colony's box (taken when the drag starts), keeping its
+// distance; the wheel moves the camera along its view.
+void serve_mouse_orbit() {
+    static Vec3 pivot{100, 100, 100};
+    double dx = 0, dy = 0;
+    bool started = false;
+    const bool dragged = plat_take_drag(dx, dy, started);
+    const double wheel = plat_take_wheel();
+    if (!showmouse) return;
+    if (dragged) {
+        CellBox box;
+        if (started && live_cell_box(box))
+            pivot = {(box.lo[0] + box.hi[0]) / 2.0, (box.lo[1] + box.hi[1]) / 2.0,
+                     (box.lo[2] + box.hi[2]) / 2.0};
+        orbit_camera(camera, pivot, float(-dy / kMouseDegree), float(-dx / kMouseDegree));
+    }
+    if (wheel != 0) move_along_view(camera, float(wheel * kWheelStep));
+}
+
 void serve_presses() {
     KeyPress press;
     while (plat_next_press(press)) {
@@ -175,7 +198,7 @@ void act_inside(Action action, int shift) {
         case Action::ToggleRecording: recording = !recording; break;
         case Action::StepBack: step_back_wanted = 1; break;
         case Action::FollowGenome: genome_following = !genome_following; break;
-        default: break;
+        default: act_on_panel(action, shift); break;
     }
 }
 
@@ -238,6 +261,7 @@ void poll_controls() {
     // has gone since.
     serve_presses();
     serve_clicks();
+    serve_mouse_orbit();
 }
 
 void toggle_mouse_look() {
@@ -258,4 +282,16 @@ void focus_changed(bool focused) {
         plat_cursor_set(kMouseAnchorX, kMouseAnchorY);
         g_look_restart = true;
     }
+}
+
+const char* key_label(Key key) {
+    static const char* const kLabels[] = {
+        "0",  "1",     "2",        "3",        "4",      "5",      "6",    "7",       "8",
+        "9",  "M",     "W",        "S",        "A",      "D",      "L",    "P",       "G",
+        "V",  "Space", "keypad -", "keypad +", "Return", "Escape", "F1",   "F12",     "F2",
+        "F3", "F4",    "F5",       "F6",       "F9",     "F11",    "Home", "Page Up", "Page Down",
+        "[",  "]",     "F7",       "F8",       "Tab",
+    };
+    static_assert(std::size(kLabels) == std::size_t(Key::Count));
+    return kLabels[int(key)];
 }

@@ -1,5 +1,5 @@
 // The overlay's statistics: no GL.
-#include "view/overlay_stats.h"
+#include "ui/overlay_stats.h"
 
 #include "sim/world.h"
 

@@ -1,0 +1,22 @@
+// The GLFW side of Dear ImGui, for the platform layer's own callbacks: they
+// hand each event on, and ask whether the GUI keeps the keyboard or the mouse.
+#pragma once
+
+struct GLFWwindow;
+
+// Creates the GUI's context for `window` (no imgui.ini is written anywhere).
+void gui_open(GLFWwindow* window);
+// Ends the GUI, before the window goes.
+void gui_close();
+// A text field has the keyboard.
+bool gui_wants_text();
+// The cursor is over the GUI (or it holds a drag that began there).
+bool gui_wants_mouse();
+// The window's events, handed on to the GUI.
+void gui_key(GLFWwindow* window, int code, int scancode, int action, int mods);
+void gui_mouse_button(GLFWwindow* window, int button, int action, int mods);
+void gui_scroll(GLFWwindow* window, double dx, double dy);
+void gui_char(GLFWwindow* window, unsigned int c);
+void gui_focus(GLFWwindow* window, int focused);
+// Starts a GUI frame; `release_text` takes the keyboard from a text field.
+void gui_new_frame(bool release_text);
