@@ -8,6 +8,8 @@ else()
 endif()
 option(KELVARO_PYTHON "Build the Python module kelvaro (needs pybind11 and the Python headers)"
        ${_kelvaro_python_default})
+# pip's build (pyproject.toml) stops with what is missing rather than leave the module out.
+option(KELVARO_PYTHON_REQUIRED "Stop when the Python module cannot be built" OFF)
 
 if(KELVARO_PYTHON)
   # The interpreter: the first python3 on PATH that has NumPy, else Debian's
@@ -26,12 +28,25 @@ if(KELVARO_PYTHON)
     endforeach()
   endif()
   find_package(Python3 COMPONENTS Interpreter Development.Module)
-  if(Python3_FOUND)
+  set(_kelvaro_python_missing "")
+  if(NOT Python3_FOUND)
+    set(_kelvaro_python_missing "the headers of ${Python3_EXECUTABLE} (Debian: python3-dev)")
+  else()
     find_package(pybind11 CONFIG QUIET)
+    if(NOT pybind11_FOUND)
+      string(CONCAT _kelvaro_python_missing "pybind11 (Debian: pybind11-dev; or pip install "
+             "pybind11 in the environment of ${Python3_EXECUTABLE})")
+    elseif(pybind11_VERSION VERSION_LESS 2.11 AND Python3_VERSION VERSION_GREATER_EQUAL 3.12)
+      # pybind11 2.10 (Debian 12's) knows Pythons up to 3.11.
+      string(CONCAT _kelvaro_python_missing "a pybind11 for Python ${Python3_VERSION}: "
+             "${pybind11_VERSION} at ${pybind11_DIR} is too old "
+             "(pip install 'pybind11>=2.11' in the environment of ${Python3_EXECUTABLE})")
+    endif()
   endif()
-  if(NOT Python3_FOUND OR NOT pybind11_FOUND)
-    message(WARNING "pybind11 or the Python headers not found (Debian: pybind11-dev python3-dev): "
-                    "the Python module is not built")
+  if(_kelvaro_python_missing AND KELVARO_PYTHON_REQUIRED)
+    message(FATAL_ERROR "The Python module cannot be built: missing ${_kelvaro_python_missing}")
+  elseif(_kelvaro_python_missing)
+    message(WARNING "Missing ${_kelvaro_python_missing}: the Python module is not built")
     set(KELVARO_PYTHON OFF)
   else()
     # The libraries below the module go into a shared object, so they are

@@ -24,3 +24,24 @@ if(KELVARO_PYTHON)
     set_tests_properties(python_examples PROPERTIES PROCESSORS 2)
   endif()
 endif()
+
+# The module as Python users install it, into a venv from outside the source
+# tree: the wheel of python3 -m build, and pip install . (tests/install_test.sh).
+# They share one CMake folder, so the second builds nothing.
+if(KELVARO_PYTHON)
+  execute_process(COMMAND ${Python3_EXECUTABLE} -c "import ensurepip, venv, build"
+                  RESULT_VARIABLE _kelvaro_venv OUTPUT_QUIET ERROR_QUIET)
+  if(NOT _kelvaro_venv EQUAL 0)
+    message(WARNING "venv or build missing for ${Python3_EXECUTABLE} (Debian: python3-venv "
+                    "python3-build): the pip and wheel install tests are not registered")
+  else()
+    foreach(mode wheel pip)
+      add_test(NAME install_${mode}
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/install_test.sh ${mode} ${PROJECT_SOURCE_DIR}
+                ${CMAKE_CURRENT_BINARY_DIR}/install-${mode} ${CMAKE_CURRENT_BINARY_DIR}/pip-build)
+      set_tests_properties(install_${mode} PROPERTIES LABELS "python;install" TIMEOUT 900
+        PROCESSORS 2 RESOURCE_LOCK kelvaro_pip_build
+        ENVIRONMENT "KELVARO_PYTHON_EXE=${Python3_EXECUTABLE};DISPLAY=")
+    endforeach()
+  endif()
+endif()
