@@ -76,12 +76,15 @@ def record_line(path, data):
 
 
 def metadata():
-    """METADATA and entry_points.txt of the wheel."""
+    """METADATA and entry_points.txt of the wheel. NumPy is an extra (kelvaro[numpy]):
+    the module imports and runs without it, and an offline install must not stop
+    for want of it; the first array says how to get it."""
     scripts = {k: v for k, v in SCRIPTS.items()
                if os.path.exists(os.path.join(ROOT, "src", "python",
                                               *v[0].split(".")) + ".py")}
     meta = ("Metadata-Version: 2.1\nName: %s\nVersion: %s\nSummary: %s\n"
-            "Requires-Python: >=3.8\nRequires-Dist: numpy\n" % (NAME, version(), SUMMARY))
+            "Requires-Python: >=3.8\nProvides-Extra: numpy\n"
+            'Requires-Dist: numpy; extra == "numpy"\n' % (NAME, version(), SUMMARY))
     entry = "[console_scripts]\n" + "".join("%s = %s:%s\n" % (k, m, f)
                                             for k, (m, f) in sorted(scripts.items()))
     return meta, entry
