@@ -90,7 +90,9 @@ int check_cells(const Image& im, const float cam[5]) {
             return q.depth > 0 && q.depth < p.depth && std::hypot(q.x - p.x, q.y - p.y) < 4;
         };
         const std::optional<Rgb> want = expected_colour(i);
-        if (p.depth == 0 || margin < 3 || !want || std::any_of(at.begin(), at.end(), covers))
+        const bool under_bar = heat_channel >= 0 && p.x > kW - 280 && p.y > kH - 72;
+        if (p.depth == 0 || margin < 3 || !want || under_bar ||
+            std::any_of(at.begin(), at.end(), covers))
             continue;
         ++checked;
         EXPECT_TRUE(im.near(int(p.x), int(p.y), *want)) << "cell " << i;
@@ -112,6 +114,7 @@ TEST_F(BatchRender, SkyCellsAxesAndStampWhereTheCameraPutsThem) {
         {side, {"--camera", "12,-12,22,55,-35", "--show-len", "2"}},
         {nullptr, {"--camera", "auto", "--slice", "x:20:3"}},
         {nullptr, {"--camera", "auto", "--heat", "3"}},
+        {nullptr, {"--camera", "auto", "--hide-types", "1,5"}},
     };
     const Args frames = {"--frames",     "5",    "--render-every", "5",
                          "--render-dir", "pics", "--render-size",  "400x300"};
@@ -127,6 +130,14 @@ TEST_F(BatchRender, SkyCellsAxesAndStampWhereTheCameraPutsThem) {
         const float used[5] = {camera.x, camera.y, camera.z, camera.Xrot, camera.Zrot};
         EXPECT_TRUE(!c.camera || std::equal(used, used + 5, c.camera));
         EXPECT_GT(check_cells(im, used), 100);
+        // The hidden types leave no pixel of their colours; the heat map its colour bar.
+        const Rgb yellow{255, 255, 0}, magenta{255, 0, 255};
+        int hidden_colours = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x)
+                hidden_colours += im.near(x, y, yellow) || im.near(x, y, magenta);
+        EXPECT_EQ(hidden_colours == 0, c.args.back() == "1,5" || c.args.back() == "3");
+        EXPECT_EQ(!im.near(kW - 20, kH - 30, kSky), c.args.back() == "3");  // the colour bar
         if (c.camera != above) continue;
         const bool marked = c.args.size() > 2;
         EXPECT_EQ(im.near(int(axis.x), int(axis.y), {255, 0, 0}), marked);
@@ -167,6 +178,7 @@ TEST_F(BatchRender, MistakesFailBeforeTheFirstFrameWithOneLine) {
         {{"--movie", "m.mp4", "--camera", "1,2,nan,4,5"}, "--camera"},
         {{"--movie", "m.mp4", "--heat", "20"}, "--heat: '20' is not"},
         {{"--movie", "m.mp4", "--slice", "w:3"}, "--slice: 'w:3' is not"},
+        {{"--movie", "m.mp4", "--hide-types", "1,100"}, "--hide-types: '1,100' is not"},
         {{"--render-every", "1", "--render-dir", "file/pics"}, "picture folder"},
     };
     for (const auto& [args, names] : cases) {

@@ -45,6 +45,10 @@ TEST_F(CellDrawing, AHiddenCellStillSetsItsColourAndTheVertexIsAtTheSite) {
     EXPECT_EQ(frame(),
               "b u255,120,0 v10,11,12 u0,255,100 v20,21,22 u255,255,0 v12,10,10 "
               "u0,0,255 v80,80,80 e");
+    // Types hidden one by one keep their place in the colour rule as L's do.
+    k_l = 1, hidden_type[11] = 1, hidden_type[3] = 1;
+    EXPECT_EQ(frame(),
+              "b u255,120,0 v10,11,12 u0,255,100 u255,255,0 v10,10,10 v12,10,10 u0,0,255 e");
 }
 
 TEST_F(CellDrawing, SignalOverlayMarksLevelsEqualToShowLen) {
@@ -117,6 +121,7 @@ TEST_F(CellDrawing, PointBatchPaintsWhatImmediateModePaints) {
          }},
         {"isolate 19", [] { move_file = 1, show_len = 19; }},
         {"overlay", [] { show_len = 4; }},
+        {"marks off, types hidden", [] { show_len = 4, signal_marks = 0, hidden_type[2] = 1; }},
         {"heat map", [] { heat_channel = 3; }},
         {"heat map, slice, type 1 hidden",
          [] {

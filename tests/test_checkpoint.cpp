@@ -83,8 +83,12 @@ std::string stored(const std::string& file, const std::string& payload) {
 
 TEST_F(CheckpointFile, RoundTripRestoresTheStateAndItsFutureByteForByte) {
     grown_colony();
-    // What the window program puts in: L off, M on, isolate 7, show_len -3, a camera.
-    ASSERT_TRUE(save_checkpoint("a.ckpt", 8, {true, false, true, 7, -3, {1, -2, 30, 45, 359.5f}}));
+    // What the window program puts in: L off, M on, isolate 7, show_len -3, a
+    // camera, types 5 and "every other" hidden.
+    CheckpointView view{true, false, true, 7, -3, {1, -2, 30, 45, 359.5f}};
+    view.hidden[0] = 1 << 5, view.hidden[12] = 1 << 4;
+    ASSERT_TRUE(save_checkpoint("a.ckpt", 8, view));
+    ASSERT_TRUE(save_checkpoint("plain.ckpt", 8, {.present = true}));
     const std::string saved = state();
     frames(6);
     const std::string later = state();
@@ -99,6 +103,10 @@ TEST_F(CheckpointFile, RoundTripRestoresTheStateAndItsFutureByteForByte) {
     const CheckpointView& v = r.view;
     EXPECT_EQ(std::tuple(r.frame, v.present, v.type_one_shown, v.isolate, v.show_len, v.camera[4]),
               std::tuple(8, true, false, 7, -3, 359.5f));
+    EXPECT_EQ(std::memcmp(v.hidden, view.hidden, sizeof v.hidden), 0);
+    // Nothing hidden: the view section as programs without hidden types write it.
+    const CheckpointLoad plain = load_checkpoint("plain.ckpt");
+    EXPECT_EQ(std::count(std::begin(plain.view.hidden), std::end(plain.view.hidden), 0), 13);
     frames(6);  // what is derived from the genome was rebuilt: the same future
     EXPECT_TRUE(state() == later);
     EXPECT_FALSE(load_checkpoint("state.ckpt").view.present);

@@ -1,10 +1,12 @@
 // The control poll against a scripted window system: flight keys, mouse look,
 // switches and the pauses after them. F5 and F9 are covered end to end by
 // e2e_checkpoint.py (the colony and the view back, a damaged file changes nothing).
+#include <cmath>
 #include <tuple>
 
 #include "fake_platform.h"
 #include "support.h"
+#include "ui/panel_state.h"
 
 namespace {
 
@@ -110,4 +112,71 @@ TEST_F(Controls, AFreeCursorTurnsNothingMouseLookRestartsWithoutAJumpAndIdlesInT
     EXPECT_EQ(std::tuple(camera.y, camera.Zrot, k_g, kSpace, fake::state().cursor_x,
                          fake::state().pauses.size()),
               std::tuple(0.f, 359.f, 0, 0, 0.0, 0u));
+}
+
+// A key and its panel control call the same action: pressing the key and
+// calling act() leave the same flags, and the panel's tooltip names that key.
+TEST_F(Controls, EveryPanelControlActsAsItsKey) {
+    const auto flags = [] {
+        return std::vector<int>{k_v,      k_g,          k_l,        show_map,     paused,
+                                kReturn,  kSpace,       k_p,        heat_channel, int(slab.axis),
+                                show_len, show_overlay, panel_open, showmouse};
+    };
+    const std::pair<Key, Action> rows[] = {
+        {Key::V, Action::ToggleDivision},     {Key::G, Action::ToggleGravity},
+        {Key::L, Action::ToggleTypeOne},      {Key::M, Action::ToggleAxes},
+        {Key::F2, Action::TogglePause},       {Key::Return, Action::RequestDivide},
+        {Key::Space, Action::RequestReload},  {Key::P, Action::RequestSave},
+        {Key::F4, Action::HeatChannel},       {Key::F6, Action::ToggleSlice},
+        {Key::KeypadPlus, Action::ShowLenUp}, {Key::F1, Action::ToggleOverlay},
+        {Key::Tab, Action::TogglePanel},
+    };
+    for (const auto& [key, action] : rows) {
+        SCOPED_TRACE(key_label(key));
+        EXPECT_STREQ(action_key_label(action), key_label(key));
+        init_view_flags(), init_panel_state(), k_v = k_g = kReturn = kSpace = k_p = 0;
+        fake::press(key);
+        poll_with({key});  // held and pressed: whichever stage polls it acts once
+        const std::vector<int> by_key = flags();
+        init_view_flags(), init_panel_state(), k_v = k_g = kReturn = kSpace = k_p = 0;
+        act(action);
+        EXPECT_EQ(flags(), by_key);
+    }
+}
+
+// The panel's own controls: Tab frees the cursor and gives mouse look back; a
+// type hidden, isolated or framed along an axis; the orbit keeps its distance.
+TEST_F(Controls, PanelControlsAndTheMouseOrbit) {
+    act(Action::TogglePanel);
+    EXPECT_EQ(std::pair(int(panel_open), fake::state().captured), std::pair(1, false));
+    act(Action::TogglePanel);
+    EXPECT_EQ(std::pair(int(panel_open), fake::state().captured), std::pair(0, true));
+    act(Action::ToggleTypeHidden, 5);
+    act(Action::ToggleTypeHidden, 250);  // every type outside 0..99
+    EXPECT_EQ(std::tuple(type_hidden(5), type_hidden(6), type_hidden(-3)),
+              std::tuple(true, false, true));
+    act(Action::IsolateThisType, 11);
+    EXPECT_EQ(std::pair(move_file != 0, show_len), std::pair(true, 11));
+    kt::place(5, 100, 100, 1), kt::place(5, 120, 110, 1);
+    act(Action::ViewAlongAxis, 2);  // from above: looking straight down at the colony
+    EXPECT_EQ(std::tuple(camera.Xrot, camera.x, camera.y), std::tuple(0.f, 110.f, 105.f));
+    toggle_mouse_look();  // a free cursor: the right button orbits, the wheel moves
+    camera = {110, 60, 30, 60, 0};
+    const auto distance = [] {
+        return std::hypot(camera.x - 110.0, camera.y - 105.0, camera.z - 1);
+    };
+    const double start = distance();
+    fake::state().drag_started = true;
+    fake::state().drag[0] = 100;  // 20 degrees about the colony's centre
+    poll_controls();
+    EXPECT_NEAR(distance(), start, 1e-3);
+    EXPECT_NE(camera.x, 110.f);
+    EXPECT_NEAR(camera.Zrot, 340, 1e-4);
+    const Tcamera before = camera;
+    const Vec3 f = camera_axes(camera).forward;
+    fake::state().wheel = 2;
+    poll_controls();
+    const Vec3 moved = {camera.x - before.x, camera.y - before.y, camera.z - before.z};
+    EXPECT_NEAR(dot(moved, f), 2 * kWheelStep, 1e-4);  // along the view, two steps
+    EXPECT_NEAR(dot(moved, moved), 4 * kWheelStep * kWheelStep, 1e-3);
 }

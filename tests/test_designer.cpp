@@ -7,6 +7,7 @@
 #include "app/checkpoint.h"
 #include "app/step_ring.h"
 #include "view/designer_keys.h"
+#include "ui/genome_editor.h"
 #include "ui/inspector_text.h"
 
 namespace {
@@ -134,6 +135,7 @@ TEST_F(Designer, F8ReloadsTheGenomeAloneWhenTheFileChangesAndKeepsItWhenItCannot
         {[] { std::filesystem::remove(kGenomeFile); }, 6},             // gone: kept
         {[] { std::filesystem::create_directory(kGenomeFile); }, 6},   // not a file: kept
         {[] { std::filesystem::remove(kGenomeFile), kt::write_file(kGenomeFile, "EX=7"); }, 7},
+        {[] { kt::write_file(kGenomeFile, std::string("EX=9\n\0", 6)); }, 7},    // binary: kept
         {[] { genome_following = 0, kt::write_file(kGenomeFile, "EX=8"); }, 7},  // F8 off
     };
     for (const auto& [change, type] : cases) {
@@ -143,8 +145,47 @@ TEST_F(Designer, F8ReloadsTheGenomeAloneWhenTheFileChangesAndKeepsItWhenItCannot
     }
     EXPECT_EQ(std::pair(Cells_count, rng_state()), std::pair(30, rng));  // the colony carried on
     const std::string status = genome_status();
-    EXPECT_NE(status.find("F8: dna.vdna loaded at frame 15, 1 gene, 1 finding"), status.npos)
+    EXPECT_NE(status.find("F8: dna.vdna is binary data (a NUL byte) at frame 16; the genome in "
+                          "force stays"),
+              status.npos)
         << status;
+}
+
+// The panel's editor: the check as typed, Apply as a fresh program loads, Save
+// through a link and unseen by F8, Revert refusing binary data, a change on disk.
+TEST_F(Designer, TheGenomeEditorAppliesSavesAndRevertsAsADesignerExpects) {
+    kt::write_file("real.vdna", "EN=2;EN=3;EX=7;MPF=1\n");
+    std::filesystem::create_symlink("real.vdna", kGenomeFile);
+    load_genome();
+    GenomeEditor e;
+    ASSERT_TRUE(editor_revert(e));
+    EXPECT_EQ(std::pair(e.text, e.dirty()),
+              std::pair(std::string("EN=2;EN=3;EX=7;MPF=1\n"), false));
+    e.text = "EN=4;EN=5\n";
+    editor_text_changed(e);
+    EXPECT_EQ(e.check.kept, 1);
+    EXPECT_EQ(std::pair(e.check.finding[0].at.line, e.check.finding[0].at.column), std::pair(1, 1));
+    editor_apply(e, 3);  // the text alone: no EX and no MPF left over from the file
+    EXPECT_EQ(std::tuple(DNA_Count, DNA[0].Exon[0], DNA[0].MPF), std::tuple(1, 0, 0));
+    EXPECT_NE(std::string(e.status).find("Apply: the edited genome loaded at frame 3"),
+              std::string::npos)
+        << e.status;
+    long frame = 4;
+    genome_following = 1;
+    serve_designer_requests(frame);
+    long loads = 0, after = 0;
+    last_genome_load(&loads);
+    ASSERT_TRUE(editor_save(e));
+    serve_designer_requests(++frame);
+    last_genome_load(&after);
+    EXPECT_EQ(after, loads) << "F8 reloaded the editor's own save";
+    EXPECT_TRUE(std::filesystem::is_symlink(kGenomeFile));
+    EXPECT_EQ(std::pair(kt::read_file("real.vdna"), e.dirty()), std::pair(e.text, false));
+    kt::write_file("real.vdna", std::string("EN=1\0", 5));
+    editor_watch_disk(e, 1e9);
+    EXPECT_TRUE(e.changed_on_disk);
+    EXPECT_FALSE(editor_revert(e));  // binary data: the editor keeps its text
+    EXPECT_EQ(e.text, "EN=4;EN=5\n");
 }
 
 TEST_F(Designer, F7SaysWhyItDoesNothingAndResumingForgetsTheKeptSteps) {

@@ -16,9 +16,13 @@ auto soak_end(double fallback) {
            std::chrono::duration<double>(s ? std::atof(s) : fallback);
 }
 
-bool wait_for_passes(std::uint64_t n) {
+// Starts the worker and waits for its first n passes. The count is taken
+// before the start: a worker that settles the field and rests before this
+// thread looks again has still done its passes.
+bool start_and_wait_for_passes(std::uint64_t n) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     const std::uint64_t start = signal_worker_passes();
+    signal_worker_start();
     while (signal_worker_passes() < start + n)
         if (std::chrono::steady_clock::now() > deadline) return false;
     return true;
@@ -73,8 +77,7 @@ TEST_F(Worker, ReadersNeverSeeAHalfDoneLevel) {
         for (int y = 55; y < 66; ++y)
             if (x != 60 || y != 60) muted.push_back(kt::place(4, x, y, 60));
     kt::place(17, 60, 60, 61);
-    signal_worker_start();
-    ASSERT_TRUE(wait_for_passes(2));
+    ASSERT_TRUE(start_and_wait_for_passes(2));
     EXPECT_EQ(ld(world_signal[60][60][60][4]), 59);  // the worker relayed the field
     const auto end = soak_end(0.5);
     long bad = 0;
@@ -99,8 +102,7 @@ TEST_F(Worker, RunsAgainstTheBusyColonysFrames) {
 
 TEST_F(Worker, ParkingHoldsTheWorkerAtACellBoundary) {
     kt::ball(5000, 2);
-    signal_worker_start();
-    ASSERT_TRUE(wait_for_passes(1));
+    ASSERT_TRUE(start_and_wait_for_passes(1));
     for (int round = 0; round < 50; ++round) {
         WorkerPause pause;
         EXPECT_TRUE(signal_worker_quiet());

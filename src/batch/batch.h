@@ -59,6 +59,7 @@ struct BatchOptions {
     std::string camera_text;  // "X,Y,Z,XROT,ZROT" or "auto"
     std::string heat;         // the heat map's channel, as in the window
     std::string slice;        // "AXIS:FROM[:THICKNESS]", as in the window
+    std::string hide_types;   // "1,5": types not drawn, as the window's panel hides them
     bool axes = false;        // the axis markers
     bool stamp = false;       // frame and cell count in a corner
     bool show_len_given = false;
@@ -71,6 +72,7 @@ struct BatchOptions {
     int heat_channel = -1;      // -1: type colours
     int slice_axis = 0;         // 0: no slice; 1, 2, 3: across x, y, z
     int slice_first = 1, slice_thickness = 1;
+    bool hidden[kTypes] = {};  // the types --hide-types names
 
     // Checkpoints.
     std::string resume;          // a checkpoint to start from instead of --genome/--cells

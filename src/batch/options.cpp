@@ -112,6 +112,7 @@ const OptionRow kOptions[] = {
     {"stamp", Kind::kSwitch, &O::stamp},
     {"heat", Kind::kText, nullptr, &O::heat},
     {"slice", Kind::kText, nullptr, &O::slice},
+    {"hide-types", Kind::kText, nullptr, &O::hide_types},
     {"movie", Kind::kText, nullptr, &O::movie},
     {"lineage", Kind::kText, nullptr, &O::lineage},
     {"events", Kind::kText, nullptr, &O::events},
@@ -344,6 +345,8 @@ constexpr const char* kHelpText =
     "  --heat C              heat map of signal channel C, as in the window\n"
     "  --slice AXIS:FROM[:THICKNESS]\n"
     "                        only the cells in that slab, as in the window\n"
+    "  --hide-types T,T,...  leave those types (0 to 99) out, as the window's panel\n"
+    "                        does\n"
     "  --stamp               frame number and cell count in the top left corner\n"
     "\n"
     "Checkpoints (the whole state: a resumed run continues exactly):\n"

@@ -9,7 +9,9 @@
 #include "view/flags.h"
 #include "view/framing.h"
 #include "view/gl_view.h"
+#include "view/gl_text.h"
 #include "view/heat_map.h"
+#include "view/inside_gl.h"
 #include "view/movie_pipe.h"
 #include "view/screenshot.h"
 #include "view/png_file.h"
@@ -61,6 +63,7 @@ void set_view(const BatchOptions& o) {
     heat_channel = o.heat_channel;
     heat_frame = HeatFrame{};  // the first picture scans its own range
     slab = {SliceAxis(o.slice_axis), o.slice_first, o.slice_thickness};
+    for (int t = 0; t < kTypes; ++t) hidden_type[t] = o.hidden[t];
     camera = kStartCamera;
     if (o.camera_given) camera = {o.camera[0], o.camera[1], o.camera[2], o.camera[3], o.camera[4]};
 }
@@ -140,6 +143,11 @@ int BatchRenderer::draw(int frame) {
     frame_colony(o);
     draw_picture();
     stamp(o, frame);
+    if (heat_channel >= 0) {  // the colour bar and range, as the window shows them
+        screen::begin_screen(o.render_width, o.render_height);
+        draw_colour_bar(o.render_width, o.render_height);
+        screen::end_screen();
+    }
     read_back_frame(o.render_width, o.render_height, s.pixels.data());
     return kExitOk;
 }

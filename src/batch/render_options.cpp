@@ -86,6 +86,22 @@ bool parse_slice(const std::string& text, BatchOptions& o, std::string& error) {
     return true;
 }
 
+// --hide-types: a comma-separated list of types 0..99.
+bool parse_hidden(const std::string& text, BatchOptions& o, std::string& error) {
+    std::size_t at = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', at);
+        int t = 0;
+        if (!whole(text.substr(at, comma - at), 0, kTypes - 1, t)) {
+            error = "--hide-types: '" + text + "' is not a list of types from 0 to 99 (as 1,5)";
+            return false;
+        }
+        o.hidden[t] = true;
+        if (comma == std::string::npos) return true;
+        at = comma + 1;
+    }
+}
+
 // The option that sets how pictures look, when one is given.
 const char* first_look_option(const BatchOptions& o) {
     if (!o.render_size.empty()) return "--render-size";
@@ -95,6 +111,7 @@ const char* first_look_option(const BatchOptions& o) {
     if (o.stamp) return "--stamp";
     if (!o.heat.empty()) return "--heat";
     if (!o.slice.empty()) return "--slice";
+    if (!o.hide_types.empty()) return "--hide-types";
     return nullptr;
 }
 
@@ -128,5 +145,6 @@ bool parse_picture_look(BatchOptions& o, std::string& error) {
     if (!o.camera_text.empty() && !parse_camera(o.camera_text, o, error)) return false;
     if (!o.heat.empty() && !parse_heat(o.heat, o, error)) return false;
     if (!o.slice.empty() && !parse_slice(o.slice, o, error)) return false;
+    if (!o.hide_types.empty() && !parse_hidden(o.hide_types, o, error)) return false;
     return true;
 }

@@ -153,22 +153,25 @@ void bind_files(py::class_<Colony>& cls) {
     cls.def(
         "render",
         [](Colony& c, py::handle size, py::handle camera, py::handle heat, py::handle slice,
-           bool axes, py::handle show_len) {
+           bool axes, py::handle show_len, py::handle hide) {
             usable(c);
-            return c.render(kelvaro::picture_options(size, camera, heat, slice, axes, show_len));
+            return c.render(
+                kelvaro::picture_options(size, camera, heat, slice, axes, show_len, hide));
         },
         py::kw_only(), py::arg("size") = py::make_tuple(1000, 600), py::arg("camera") = "auto",
         py::arg("heat") = py::none(), py::arg("slice") = py::none(), py::arg("axes") = false,
-        py::arg("show_len") = 1,
+        py::arg("show_len") = 1, py::arg("hide") = py::none(),
         "render(*, size=(1000, 600), camera='auto', heat=None, slice=None, axes=False, "
-        "show_len=1) -> numpy.ndarray\n\n"
+        "show_len=1, hide=None) -> numpy.ndarray\n\n"
         "The picture kelvaro-batch draws of this frame (its --render-size, --camera,\n"
-        "--heat, --slice, --axes, --show-len), as a (height, width, 3) uint8 array,\n"
+        "--heat, --slice, --axes, --show-len, --hide-types), as a (height, width, 3)\n"
+        "uint8 array,\n"
         "top row first, drawn off-screen (EGL).\n\n"
         "camera    'auto' (framed as the Home key frames), None (the window's start\n"
         "          camera) or (x, y, z, xrot, zrot)\n"
         "heat      a signal channel for the heat map, or None\n"
-        "slice     'z:100', 'z:100:3' or ('z', 100, 3): only the cells in that slab\n\n"
+        "slice     'z:100', 'z:100:3' or ('z', 100, 3): only the cells in that slab\n"
+        "hide      types left out, as [1, 5]\n\n"
         "RuntimeError where the module was built without rendering (kelvaro.can_render).");
 }
 

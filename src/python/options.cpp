@@ -126,7 +126,7 @@ BatchOptions output_options(const char* option, py::handle path) {
 }
 
 BatchOptions picture_options(py::handle size, py::handle camera, py::handle heat, py::handle slice,
-                             bool axes, py::handle show_len) {
+                             bool axes, py::handle show_len, py::handle hide) {
     BatchOptions o;
     const py::tuple wh = py::tuple(py::reinterpret_borrow<py::object>(size));
     if (wh.size() != 2) throw py::value_error("size must be (width, height)");
@@ -144,6 +144,8 @@ BatchOptions picture_options(py::handle size, py::handle camera, py::handle heat
     else if (!slice.is_none())
         take(o, "slice",
              joined(slice, ":", [](py::handle v) { return py::str(v).cast<std::string>(); }));
+    if (!hide.is_none())
+        take(o, "hide-types", joined(hide, ",", [](py::handle v) { return int_text(v, "hide"); }));
     if (axes) take(o, "axes", nullptr);
     take(o, "show-len", int_text(show_len, "show_len"));
     std::string error;

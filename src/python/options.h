@@ -23,8 +23,9 @@ BatchOptions run_options(pybind11::handle frames, pybind11::handle division,
 // The options of one output: `option` is "out" or "checkpoint".
 BatchOptions output_options(const char* option, pybind11::handle path);
 // The options of Colony.render, parsed as --render-size, --camera, --heat,
-// --slice, --axes and --show-len are.
+// --slice, --axes, --show-len and --hide-types are.
 BatchOptions picture_options(pybind11::handle size, pybind11::handle camera, pybind11::handle heat,
-                             pybind11::handle slice, bool axes, pybind11::handle show_len);
+                             pybind11::handle slice, bool axes, pybind11::handle show_len,
+                             pybind11::handle hide);
 
 }  // namespace kelvaro

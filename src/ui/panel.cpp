@@ -81,6 +81,12 @@ void action_button(const char* label, Action action, int value) {
     key_tip(label, action);
 }
 
+bool section(const char* label, bool open) {
+    const bool shown = ImGui::CollapsingHeader(label, open ? ImGuiTreeNodeFlags_DefaultOpen : 0);
+    mapped(label);
+    return shown;
+}
+
 void status_line(const char* what, const char* line) {
     if (line[0])
         ImGui::TextWrapped("%s: %s", what, line);
@@ -89,7 +95,7 @@ void status_line(const char* what, const char* line) {
 }
 
 void panel_run_section(long frame) {
-    if (!ImGui::CollapsingHeader("Run", ImGuiTreeNodeFlags_DefaultOpen)) return;
+    if (!section("Run", true)) return;
     action_button(paused ? "Resume" : "Pause", Action::TogglePause);
     ImGui::SameLine();
     action_button("Step", Action::Step);
@@ -106,7 +112,7 @@ void panel_run_section(long frame) {
 }
 
 void panel_switches_section() {
-    if (!ImGui::CollapsingHeader("Switches", ImGuiTreeNodeFlags_DefaultOpen)) return;
+    if (!section("Switches", true)) return;
     action_checkbox("Division", k_v, Action::ToggleDivision);
     ImGui::SameLine(150);
     action_checkbox("Gravity", k_g, Action::ToggleGravity);
@@ -177,14 +183,14 @@ void type_row(int t, int count) {
 }  // namespace
 
 void panel_types_section() {
-    if (!ImGui::CollapsingHeader("Types", ImGuiTreeNodeFlags_DefaultOpen)) return;
+    if (!section("Types", true)) return;
     const TypeCensus& census = shown_stats().census;
     for (int t = 0; t <= TypeCensus::kOther; ++t)
         if (census.count[t] > 0 || hidden_type[t]) type_row(t, census.count[t]);
 }
 
 void panel_inside_section() {
-    if (!ImGui::CollapsingHeader("Looking inside")) return;
+    if (!section("Looking inside", false)) return;
     int channel = heat_channel + 1;
     static const char* const kChannelsShown =
         "off\0"
@@ -233,7 +239,10 @@ void panel_inside_section() {
 }
 
 void panel_inspector_section() {
-    if (!ImGui::CollapsingHeader("Inspector", ImGuiTreeNodeFlags_DefaultOpen)) return;
+    static int shown_cell = -1;  // a newly picked cell opens the section
+    if (inspected_cell >= 0 && inspected_cell != shown_cell) ImGui::SetNextItemOpen(true);
+    shown_cell = inspected_cell;
+    if (!section("Inspector", false)) return;
     const int i = inspected_cell;
     if (i < 0 || i >= Cells_count) {
         ImGui::TextDisabled("Click a cell in the view to inspect it");
@@ -259,7 +268,7 @@ void panel_inspector_section() {
 }
 
 void panel_files_section() {
-    if (!ImGui::CollapsingHeader("Files")) return;
+    if (!section("Files", false)) return;
     action_button("Reload", Action::RequestReload);
     ImGui::SameLine();
     action_button("Save colony", Action::RequestSave);
@@ -278,7 +287,7 @@ void panel_files_section() {
 }
 
 void panel_plot_section() {
-    if (!ImGui::CollapsingHeader("Plot")) return;
+    if (!section("Plot", false)) return;
     const ShownStats s = shown_stats();
     const PopulationHistory& h = s.history;
     constexpr int kShown = 5;

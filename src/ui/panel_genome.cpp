@@ -27,7 +27,7 @@ void findings_list(const GenomeEditor& e) {
     for (int k = 0; k < c.kept; ++k) {
         format_finding(line, sizeof line, "line", c.finding[k]);
         ImGui::TextWrapped("%s", line);
-        if (k == 0) mapped("First finding");
+        mapped(line);
     }
     ImGui::EndChild();
 }
@@ -48,7 +48,7 @@ void editor_buttons(GenomeEditor& e, long frame) {
 }  // namespace
 
 void panel_genome_section(long frame, double now_s) {
-    if (!ImGui::CollapsingHeader("Genome")) return;
+    if (!section("Genome", false)) return;
     GenomeEditor& e = genome_editor();
     if (!e.loaded) editor_revert(e);
     editor_watch_disk(e, now_s);

@@ -13,6 +13,8 @@ void mapped(const char* label);
 void action_checkbox(const char* label, bool on, Action action, int value = 0);
 // A button that carries out `action` with `value`.
 void action_button(const char* label, Action action, int value = 0);
+// A section's header, open at start when `open`; true while it is open.
+bool section(const char* label, bool open);
 // A line of status text, greyed while empty.
 void status_line(const char* what, const char* line);
 

@@ -71,13 +71,17 @@ class Image:
         i = (y * self.width + x) * 3
         return tuple(self.data[i : i + 3])
 
-    def count(self, rgb):
+    def count(self, rgb, width=None):
+        """Pixels of colour `rgb`, in the leftmost `width` columns (all by default)."""
         target = bytes(rgb)
         n = 0
         d = self.data
-        for i in range(0, self.width * self.height * 3, 3):
-            if d[i : i + 3] == target:
-                n += 1
+        width = min(width or self.width, self.width)
+        for y in range(self.height):
+            row = y * self.width * 3
+            for i in range(row, row + width * 3, 3):
+                if d[i : i + 3] == target:
+                    n += 1
         return n
 
 
@@ -86,6 +90,9 @@ class Session:
 
     def __init__(self, files=None, extra_env=None):
         self.dir = tempfile.mkdtemp(prefix="kelvaro-e2e-")
+        # Where the panel's controls lie, kept out of the working folder.
+        self.map = self.dir + ".panel"
+        extra_env = dict(extra_env or {}, KELVARO_PANEL_MAP=self.map)
         for name, text in (files or {}).items():
             with open(os.path.join(self.dir, name), "w") as f:
                 f.write(text)
@@ -114,6 +121,27 @@ class Session:
             run("xdotool", "key", name)
             time.sleep(0.25)  # longer than the poll's own pause after a key
 
+    def control(self, label, timeout=10.0):
+        """The box (x0, y0, x1, y1) of the panel's control `label`, once shown."""
+        def find():
+            try:
+                with open(self.map) as f:
+                    rows = dict(line.rstrip("\n").split("\t") for line in f if "\t" in line)
+            except FileNotFoundError:
+                return None
+            return tuple(map(float, rows[label].split())) if label in rows else None
+        return wait_until("the panel's " + label, find, timeout)
+
+    def click(self, *labels):
+        """Clicks the middle of each of the panel's controls in turn."""
+        for label in labels:
+            x0, y0, x1, y1 = self.control(label)
+            run("xdotool", "mousemove", "--window", str(self.window), str(int((x0 + x1) / 2)),
+                str(int((y0 + y1) / 2)))
+            time.sleep(0.1)
+            run("xdotool", "click", "1")
+            time.sleep(0.3)  # longer than a toggle's pause
+
     def hold(self, name, seconds=0.5):
         """Holds a key down for a while, as a user flying the camera does."""
         run("xdotool", "keydown", name)
@@ -130,11 +158,13 @@ class Session:
             time.sleep(0.1)  # the window may not be viewable yet
         raise AssertionError("cannot take a screenshot: " + r.stderr.decode())
 
-    def wait_colour(self, rgb, at_least=1, timeout=20.0):
-        return wait_until("colour %s" % (rgb,), lambda: self.shot().count(rgb) >= at_least, timeout)
+    def wait_colour(self, rgb, at_least=1, timeout=20.0, width=None):
+        return wait_until("colour %s" % (rgb,), lambda: self.shot().count(rgb, width) >= at_least,
+                          timeout)
 
-    def wait_no_colour(self, rgb, timeout=20.0):
-        return wait_until("no colour %s" % (rgb,), lambda: self.shot().count(rgb) == 0 or None, timeout)
+    def wait_no_colour(self, rgb, timeout=20.0, width=None):
+        return wait_until("no colour %s" % (rgb,),
+                          lambda: self.shot().count(rgb, width) == 0 or None, timeout)
 
     def save(self):
         """Presses P and returns the saved records as lists of four integers."""
@@ -168,6 +198,8 @@ class Session:
                 self.proc.wait()
         finally:
             shutil.rmtree(self.dir, ignore_errors=True)
+            if os.path.exists(self.map):
+                os.remove(self.map)
 
 
 class ProgramTest(unittest.TestCase):

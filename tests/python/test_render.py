@@ -31,7 +31,8 @@ def read_png(path):
 
 
 @pytest.mark.parametrize("kw, args", [
-    (dict(size=(160, 96), axes=True), ["--camera", "auto", "--axes"]),
+    (dict(size=(160, 96), axes=True, hide=[1, 5]), ["--camera", "auto", "--axes",
+                                                    "--hide-types", "1,5"]),
     (dict(size=(128, 80), camera=(55, 0, 40, 50, 0), heat=2), ["--camera", "55,0,40,50,0",
                                                                 "--heat", "2"]),
     (dict(size=(96, 96), camera=(55.0, 20.5, 30.0, 60.0, 0.0), slice=("z", 10, 2), show_len=3),
