@@ -189,12 +189,7 @@ void act_inside(Action action, int shift) {
         case Action::SlabDown: move_slab(slab, shift ? -10 : -1); break;
         case Action::SlabThinner: resize_slab(slab, -1); break;
         case Action::SlabThicker: resize_slab(slab, 1); break;
-        case Action::FrameColony: {
-            CellBox box;
-            const float aspect = view_height > 0 ? float(view_width) / float(view_height) : 1.0f;
-            if (live_cell_box(box)) camera = framing_camera(box, aspect);
-            break;
-        }
+        case Action::FrameColony: frame_beside_panel(kFramingPitch, kFramingHeading); break;
         case Action::ToggleRecording: recording = !recording; break;
         case Action::StepBack: step_back_wanted = 1; break;
         case Action::FollowGenome: genome_following = !genome_following; break;

@@ -321,7 +321,7 @@ void draw_panel(int width, int height, long frame) {
     if (!panel_open) {
         draw_opener();
     } else {
-        const float w = std::min(400.0f, std::max(280.0f, width * 0.4f));
+        const float w = float(panel_width(width));
         ImGui::SetNextWindowPos(ImVec2(width - w, 0));
         ImGui::SetNextWindowSize(ImVec2(w, float(height)));
         const ImGuiWindowFlags flags =

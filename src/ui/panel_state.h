@@ -8,5 +8,10 @@ extern BOOLEAN panel_open;           // Tab: the panel is shown; closed at start
 extern int frame_rate_cap;           // frames per second at most, 0 for no cap (the start)
 extern char screenshot_status[192];  // what the last F12 saved, or why it failed
 
+// The panel's width in pixels beside a window `window_width` wide.
+int panel_width(int window_width);
+// Frames the live colony as Home does, at `pitch` and `heading`, in the part
+// of the view that the panel (when open) leaves.
+void frame_beside_panel(float pitch, float heading);
 // Gives the panel's state its start values.
 void init_panel_state();
