@@ -10,6 +10,10 @@ of the per-second frame rates it prints.
   gl_fps.py ... --compare inside   (plain view, heat map, heat map and slice)
   gl_fps.py ... --compare record   (plain view, recording with F11)
   gl_fps.py ... --compare record --without-ffmpeg   (recording to PNGs)
+  gl_fps.py ... --compare panel    (plain view, the control panel open with Tab)
+  gl_fps.py ... --compare overlay  (plain view, the F1 overlay)
+  gl_fps.py ... --after-load "v Home" (keys pressed once after the reload: a growing
+                                   embryo, whose rates --compare also gives by population)
   gl_fps.py --suite [--build build] [--seconds S] [--grow-seconds G] [--rounds R]
                                    (the drawing table: bare programs, smoothed and sprite paths)
 
@@ -62,6 +66,10 @@ COMPARE = {
                ("heat map + slice", ["F4", "F6"], ["shift+F4", "F6", "F6", "F6"])],
     "record": [("plain", [], []),
                ("recording", ["F11"], ["F11"])],
+    "panel": [("plain", [], []),
+              ("panel open", ["Tab"], ["Tab"])],
+    "overlay": [("plain", [], []),
+                ("overlay (F1)", ["F1"], ["F1"])],
 }
 
 
@@ -72,9 +80,8 @@ def keys(env, names):
 
 
 def rates_since(path, start):
-    with open(path) as f:
-        f.seek(start)
-        return [float(line.split()[1]) for line in f if line.startswith("fps")]
+    """Per-second (rate, cells) rows logged since byte `start`."""
+    return [(float(r[1]), int(r[3])) for r in log_rows(path, start)]
 
 
 def compare(args, env, log_path):
@@ -89,12 +96,15 @@ def compare(args, env, log_path):
             pooled[name] += rates_since(log_path, start)
             keys(env, off)
             time.sleep(0.3)
-    base = statistics.median(pooled[modes[0][0]])
+    base = statistics.median(r for r, _ in pooled[modes[0][0]])
     for name, _, _ in modes:
-        r = pooled[name]
+        r = [rate for rate, _ in pooled[name]]
         m = statistics.median(r)
         print("%-18s median %6.1f fps  range %.1f to %.1f  (%d seconds)  %5.1f%% of plain" %
               (name, m, min(r), max(r), len(r), 100 * m / base))
+    if max(c for rows in pooled.values() for _, c in rows) >= 10000:
+        print("by population (median fps; the last column: the second mode against the first)")
+        growth_table(pooled, ratio=True)
 
 
 def start_xvfb():
@@ -173,15 +183,20 @@ def summary(rates):
                                              len(rates))
 
 
-def growth_table(pooled):
-    """The growing embryo's rates by population, in buckets of 10,000 cells."""
+def growth_table(pooled, ratio=False):
+    """The growing embryo's rates by population, in buckets of 10,000 cells;
+    with `ratio`, the second column's median against the first's."""
     buckets = {}
     for name, rows in pooled.items():
         for rate, cells in rows:
             buckets.setdefault(cells // 10000, {}).setdefault(name, []).append(rate)
+    names = list(pooled)
     for b in sorted(buckets):
         cols = "  ".join("%s %6.1f" % (n, statistics.median(buckets[b][n])) if n in buckets[b]
-                         else "%s    -  " % n for n in pooled)
+                         else "%s    -  " % n for n in names)
+        if ratio and all(n in buckets[b] for n in names[:2]):
+            cols += "  %5.1f%%" % (100 * statistics.median(buckets[b][names[1]]) /
+                                  statistics.median(buckets[b][names[0]]))
         print("    %6d-%6d cells  %s" % (b * 10000, b * 10000 + 9999, cols))
 
 
@@ -255,6 +270,7 @@ def main():
     ap.add_argument("--without-ffmpeg", action="store_true",
                     help="hide ffmpeg from the program (F11 then writes PNGs)")
     ap.add_argument("--rounds", type=int, default=3)
+    ap.add_argument("--after-load", default="", help="keys pressed once after the reload, as 'v Home'")
     ap.add_argument("--phase-seconds", type=float, default=4)
     args = ap.parse_args()
     if args.suite:
@@ -282,6 +298,7 @@ def main():
         if args.overlay:
             subprocess.run(["xdotool", "key", "F1"], env=env, check=True)
         time.sleep(2.5)  # the reload and its settling passes
+        keys(env, args.after_load.split())
         if args.compare:
             compare(args, env, os.path.join(work, "fps.log"))
             prog.terminate()
