@@ -20,6 +20,14 @@ def in_one(colony, tmp):
     return c
 
 
+def from_genome_text(colony, tmp):
+    # The genome as a text, as the search gives it: no file, the same run.
+    with open(GENOME) as f:
+        c = colony(genome_text=f.read(), cells=CELLS, seed=7)
+    c.run(**RUN)
+    return c
+
+
 def in_two(colony, tmp):
     # The switches hold from one run to the next; the frames are absolute.
     c = colony(genome=GENOME, cells=CELLS, seed=7)
@@ -55,8 +63,8 @@ def steps_of_one(colony, tmp):
     return c
 
 
-@pytest.mark.parametrize("way", [in_one, in_two, through_checkpoint, from_batch_checkpoint,
-                                 steps_of_one])
+@pytest.mark.parametrize("way", [in_one, from_genome_text, in_two, through_checkpoint,
+                                 from_batch_checkpoint, steps_of_one])
 def test_same_bytes_as_kelvaro_batch(colony, tmp_path, whole, way):
     c = way(colony, tmp_path)
     assert c.frame == 60
