@@ -2,13 +2,18 @@
 // the batch, checkpoint and hardening tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "batch.h"
+#include "colony.h"
 
 namespace kt {
 
@@ -23,6 +28,12 @@ using Args = std::vector<std::string>;
 inline Args operator+(Args a, const Args& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
+}
+
+// The blank-separated words of `line`: a command line written as one string.
+inline Args words(const std::string& line) {
+    std::istringstream in(line);
+    return {std::istream_iterator<std::string>(in), {}};
 }
 
 // kelvaro-batch's run; its standard output (only --help writes there) goes
@@ -40,6 +51,20 @@ inline Outcome batch(Args args) {
     Outcome r{status, std::string(text, len)};
     std::free(text);
     return r;
+}
+
+// A run that must succeed.
+inline void run_ok(const Args& args) {
+    const Outcome r = batch(args);
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+}
+
+// The rows of a CSV file without elapsed_ms, the last field and the one two runs may differ in.
+inline std::vector<std::string> csv_rows(const std::string& path) {
+    std::vector<std::string> rows;
+    std::istringstream in(read_file(path));
+    for (std::string line; std::getline(in, line);) rows.push_back(line.substr(0, line.rfind(',')));
+    return rows;
 }
 
 // A refusal's message: one line that names the program and holds `names`.

@@ -14,26 +14,11 @@ using Batch = kt::FileTest;
 
 namespace {
 
-const std::string kGenome = KELVARO_BATCH_DATA "/genome.vdna";
-const std::string kColony = KELVARO_BATCH_DATA "/colony.txt";
-
-// A quiet run that succeeds.
-void run_ok(const kt::Args& args) {
-    const Outcome r = batch(args + kt::Args{"--quiet"});
-    EXPECT_EQ(r.status, kExitOk) << r.err;
-}
-
-// A run of the fixed genome and colony, whose division genes fire.
-void grow(const std::string& seed, const kt::Args& more) {
-    run_ok(kt::Args{"--genome", kGenome, "--cells", kColony, "--division", "--seed", seed} + more);
-}
-
-// The rows of a CSV file without elapsed_ms, the one field two runs may differ in.
-std::vector<std::string> csv_rows(const std::string& path) {
-    std::vector<std::string> rows;
-    std::istringstream in(kt::read_file(path));
-    for (std::string line; std::getline(in, line);) rows.push_back(line.substr(0, line.rfind(',')));
-    return rows;
+// A quiet run of the fixed genome and colony, whose division genes fire.
+void grow(const std::string& seed, const std::string& more) {
+    kt::run_ok(kt::Args{"--genome", KELVARO_BATCH_DATA "/genome.vdna", "--cells",
+                        KELVARO_BATCH_DATA "/colony.txt", "--seed", seed} +
+               kt::words("--division --quiet " + more));
 }
 
 // The whole state (table, grids, generator, genome) as checkpoint bytes.
@@ -49,9 +34,9 @@ std::string state() {
 // a stored hash, and its snapshots come every K frames.
 TEST_F(Batch, RunsRepeatMatchTheGoldenHashAndSnapshotEveryKFrames) {
     for (const std::string t : {"a", "b", "c"})
-        grow(t == "c" ? "8" : "7",
-             {"--frames", "30", "--divide-all-at", "10", "--out", t + ".txt", "--stats", t + ".csv",
-              "--snapshot-every", "12", "--snapshot-dir", t + "/snaps"});
+        grow(t == "c" ? "8" : "7", "--frames 30 --divide-all-at 10 --out " + t + ".txt --stats " +
+                                       t + ".csv --snapshot-every 12 --snapshot-dir " + t +
+                                       "/snaps");
     // If the hash changes, the simulation changed behaviour.
     const std::string out = kt::read_file("a.txt");
     std::uint64_t hash = 1469598103934665603ULL;  // FNV-1a
@@ -59,7 +44,7 @@ TEST_F(Batch, RunsRepeatMatchTheGoldenHashAndSnapshotEveryKFrames) {
     EXPECT_EQ(hash, 0x2aa746b40ca627fbULL);
     EXPECT_EQ(kt::read_file("b.txt"), out);
     EXPECT_NE(kt::read_file("c.txt"), out);
-    EXPECT_EQ(csv_rows("a.csv"), csv_rows("b.csv"));
+    EXPECT_EQ(kt::csv_rows("a.csv"), kt::csv_rows("b.csv"));
     EXPECT_EQ(kt::entries("a/snaps"), 4);  // frames 12 and 24, as text and VTK
     // The VTK file's points and types are the colony of the same frame.
     std::istringstream txt(kt::read_file("a/snaps/cells-000024.txt"));
@@ -80,15 +65,14 @@ TEST_F(Batch, RunsRepeatMatchTheGoldenHashAndSnapshotEveryKFrames) {
 // Without settling passes a loop that ignored the count would settle a field
 // that births left as they were; --reload-every K is the reload key at K, 2K.
 TEST_F(Batch, FramesMatchTheWindowProgramsFramePass) {
-    kt::write_file(kGenomeFile, kt::read_file(kGenome));  // what the reload key reads
-    kt::write_file(kCellFile, kt::read_file(kColony));
-    grow("5", {"--frames", "9", "--gravity", "--divide-all-at", "6", "--reload-every", "4",
-               "--signal-passes", "0"});
+    kt::write_file(kGenomeFile, kt::read_file(KELVARO_BATCH_DATA "/genome.vdna"));  // for reloads
+    kt::write_file(kCellFile, kt::read_file(KELVARO_BATCH_DATA "/colony.txt"));
+    grow("5", "--frames 9 --gravity --divide-all-at 6 --reload-every 4 --signal-passes 0");
     const std::string run = state();
     kt::reset_world();
     init_view_flags();
-    load_genome_from(kGenome.c_str(), nullptr);
-    load_cell_list_from(kColony.c_str(), kLoadShift);
+    load_genome_from(kGenomeFile, nullptr);
+    load_cell_list_from(kCellFile, kLoadShift);
     k_v = k_g = 1;
     rng_seed(5);
     for (int frame = 1; frame <= 9; ++frame) {
@@ -106,10 +90,11 @@ TEST_F(Batch, StatsHoldEveryFrameAndAColumnForEveryTypeThatEverOccurs) {
     // 150 in frame 1: type 1 dies out but keeps its column, 150 counts as other.
     kt::write_file("g.vdna", "EN=2;EN=3;EX=150;\n");
     kt::write_file("c.txt", "2 10 10 10\n1 11 10 10\n3 12 10 10\n");
-    run_ok({"--genome", "g.vdna", "--cells", "c.txt", "--frames", "3", "--stats", "s.csv"});
-    EXPECT_EQ(csv_rows("s.csv"), (std::vector<std::string>{
-                                     "frame,cells,type_1,type_2,type_3,type_other", "0,3,1,1,1,0",
-                                     "1,3,0,1,1,1", "2,3,0,1,1,1", "3,3,0,1,1,1"}));
+    kt::run_ok(kt::words("--genome g.vdna --cells c.txt --frames 3 --stats s.csv --quiet"));
+    EXPECT_EQ(
+        kt::csv_rows("s.csv"),
+        (std::vector<std::string>{"frame,cells,type_1,type_2,type_3,type_other", "0,3,1,1,1,0",
+                                  "1,3,0,1,1,1", "2,3,0,1,1,1", "3,3,0,1,1,1"}));
 }
 
 TEST_F(Batch, BadCommandLinesExitTwoWithOneLine) {

@@ -11,6 +11,7 @@
 namespace {
 
 using Batch = kt::FileTest;
+using kt::operator+;
 
 // The rows of a CSV file of integers (a word in a field reads as 1 for
 // "divide" and 0 otherwise), without its header, which goes to `header`.
@@ -31,18 +32,10 @@ std::vector<std::vector<long>> rows(const std::string& path, std::string& header
 }  // namespace
 
 TEST_F(Batch, LineageAndEventsAgreeWithTheFinalColony) {
-    const kt::Args run = {"--genome",        KELVARO_BATCH_DATA "/genome.vdna",
-                          "--cells",         KELVARO_BATCH_DATA "/colony.txt",
-                          "--frames",        "40",
-                          "--division",      "--gravity",
-                          "--divide-all-at", "5,20",
-                          "--seed",          "4",
-                          "--out",           "o.txt",
-                          "--lineage",       "l.csv",
-                          "--events",        "e.csv",
-                          "--quiet"};
-    const kt::Outcome r = kt::batch(run);
-    ASSERT_EQ(r.status, kExitOk) << r.err;
+    kt::run_ok(kt::Args{"--genome", KELVARO_BATCH_DATA "/genome.vdna", "--cells",
+                        KELVARO_BATCH_DATA "/colony.txt"} +
+               kt::words("--frames 40 --division --gravity --divide-all-at 5,20 --seed 4 "
+                         "--out o.txt --lineage l.csv --events e.csv --quiet"));
     std::string lh, eh;
     const auto lineage = rows("l.csv", lh), events = rows("e.csv", eh);
     EXPECT_EQ(lh, "cell,parent,born_frame,generation,type,type_frame,type_gene,previous_type");

@@ -116,8 +116,8 @@ TEST_F(BatchRender, SkyCellsAxesAndStampWhereTheCameraPutsThem) {
         {nullptr, {"--camera", "auto", "--heat", "3"}},
         {nullptr, {"--camera", "auto", "--hide-types", "1,5"}},
     };
-    const Args frames = {"--frames",     "5",    "--render-every", "5",
-                         "--render-dir", "pics", "--render-size",  "400x300"};
+    const Args frames =
+        kt::words("--frames 5 --render-every 5 --render-dir pics --render-size 400x300");
     const Pixel axis = project(above, above[0], 0, 0);  // the x axis marker's row y = 0
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.back());
@@ -149,8 +149,8 @@ TEST_F(BatchRender, SkyCellsAxesAndStampWhereTheCameraPutsThem) {
 TEST_F(BatchRender, PicturesAndMovieChangeNoSimulatedValue) {
     const bool film = ffmpeg_on_path();
     const Args run = kRun + Args{"--frames", "30", "--division", "--out"};
-    Args drawn = {"drawn.txt", "--render-every", "7",      "--render-dir", "pics",
-                  "--stamp",   "--render-size",  "101x61", "--axes"};
+    Args drawn = kt::words(
+        "drawn.txt --render-every 7 --render-dir pics --stamp --render-size 101x61 --axes");
     if (film) drawn = drawn + Args{"--movie", "m.mp4"};
     ASSERT_EQ(kt::batch(run + Args{"plain.txt"}).status, kExitOk);
     ASSERT_EQ(kt::batch(run + drawn).status, kExitOk);
@@ -209,8 +209,7 @@ std::string deep_block() {
 TEST_F(BatchRender, SpritesPaintWhatSmoothedPointsPaint) {
     kt::write_file("block.txt", deep_block());
     const Args grown = kRun + Args{"--frames", "12", "--division", "--render-every", "12"};
-    const Args block = {"--cells", "block.txt",      "--quiet", "--frames",
-                        "12",      "--render-every", "12"};
+    const Args block = kt::words("--cells block.txt --quiet --frames 12 --render-every 12");
     const Args modes[] = {grown + Args{"--axes"}, grown + Args{"--heat", "2"},
                           grown + Args{"--slice", "y:6:4", "--show-len", "3"}, block};
     for (const Args& mode : modes) {

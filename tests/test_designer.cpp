@@ -139,9 +139,15 @@ TEST_F(Designer, F8ReloadsTheGenomeAloneWhenTheFileChangesAndKeepsItWhenItCannot
         {[] { genome_following = 0, kt::write_file(kGenomeFile, "EX=8"); }, 7},  // F8 off
     };
     for (const auto& [change, type] : cases) {
+        const bool loads = type != DNA[0].Exon[0];  // a load writes the dump and says so
+        std::filesystem::remove(kGenomeDump);
         change();
         serve_designer_requests(++frame);
-        EXPECT_EQ(DNA[0].Exon[0], type) << "frame " << frame << ": " << genome_status();
+        const std::string said = genome_status();
+        EXPECT_EQ(std::tuple(DNA[0].Exon[0], std::filesystem::exists(kGenomeDump),
+                             said.find("loaded at frame " + std::to_string(frame)) != said.npos),
+                  std::tuple(type, loads, loads))
+            << "frame " << frame << ": " << said;
     }
     EXPECT_EQ(std::pair(Cells_count, rng_state()), std::pair(30, rng));  // the colony carried on
     const std::string status = genome_status();

@@ -180,22 +180,3 @@ TEST_F(GenomeFile, OnlyTheReloadKeyKeepsWhatAnEarlierLoadSet) {
                   running ? std::tuple(1, 7, 1, 70) : std::tuple(1, 0, 0, start_strength));
     }
 }
-
-TEST_F(GenomeFile, AFollowingReloadKeepsTheGenomeWhenTheFileCannotBeRead) {
-    load("EN=2;EN=3;EX=5\n");
-    std::filesystem::create_directory("folder.vdna");
-    kt::write_file("nul.vdna", std::string("EN=2;EN=3;EX=6\n\0\n", 17));
-    const std::pair<const char*, bool> cases[] = {
-        {"absent.vdna", false}, {"folder.vdna", false}, {"nul.vdna", false}, {kGenomeFile, true}};
-    kt::write_file(kGenomeFile, "EN=2;EN=3;EX=6\nEN=1;EN=1;EX=7\n");
-    for (const auto& [path, applied] : cases) {
-        std::filesystem::remove(kGenomeDump);
-        const GenomeLoadReport r =
-            reload_genome_if_readable(GenomeInput{path}, GenomeBase::Start, kGenomeDump);
-        EXPECT_EQ(std::tuple(r.applied, DNA_Count, DNA[0].Exon[0]),
-                  std::tuple(applied, applied ? 2 : 1, applied ? 6 : 5))
-            << path;
-        EXPECT_EQ(std::filesystem::exists(kGenomeDump), applied) << path;
-        EXPECT_EQ(last_genome_load().applied, applied);
-    }
-}
