@@ -64,6 +64,26 @@ inline Site site(int i) {
     return {Cells[i].x, Cells[i].y, Cells[i].z};
 }
 
+// A drawing sink that keeps what immediate mode paints: each vertex's site in
+// the colour current at it (doubles clamped to 0..1, as GL clamps them).
+struct PointLog {
+    std::vector<std::pair<Rgb, Site>> drawn;
+    Rgb current = {0, 0, 0};
+    void begin() {}
+    void end() {}
+    void color_ub(std::uint8_t r, std::uint8_t g, std::uint8_t b) { current = {r, g, b}; }
+    void color_d(double r, double g, double b) {
+        const auto byte = [](double v) {
+            return std::uint8_t(std::clamp(v, 0.0, 1.0) * 255 + 0.5);
+        };
+        current = {byte(r), byte(g), byte(b)};
+    }
+    void vertex(double x, double y, double z) {
+        drawn.push_back({current, {int(x), int(y), int(z)}});
+    }
+    Rgb rgb(std::size_t k) const { return drawn.at(k).first; }
+};
+
 // The face neighbour of s named "x-", "z+" and so on.
 inline Site face(Site s, const char* name) {
     s[name[0] - 'x'] += name[1] == '+' ? 1 : -1;

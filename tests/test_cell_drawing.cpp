@@ -72,36 +72,14 @@ TEST_F(CellDrawing, SignalOverlayMarksLevelsEqualToShowLen) {
 
 namespace {
 
-// What immediate mode paints: GL's current colour as the commands leave it
-// (doubles clamped to 0..1), taken by every vertex. "x,y,z:r,g,b" per point.
-struct ImmediateModel {
-    Rgb current;
-    std::vector<std::string> points;
-    void begin() {}
-    void end() {}
-    void color_ub(std::uint8_t r, std::uint8_t g, std::uint8_t b) { current = {r, g, b}; }
-    void color_d(double r, double g, double b) {
-        auto byte = [](double v) {
-            return std::uint8_t(v <= 0 ? 0 : v >= 1 ? 255 : v * 255 + 0.5);
-        };
-        current = {byte(r), byte(g), byte(b)};
-    }
-    void vertex(double x, double y, double z) {
-        char s[64];
-        std::snprintf(s, sizeof s, "%g,%g,%g:%d,%d,%d", x, y, z, current.r, current.g, current.b);
-        points.emplace_back(s);
-    }
-};
-
-std::vector<std::string> batch_points(const PointBatch& b) {
-    std::vector<std::string> out;
+// The points of a batch as a PointLog holds them; each opaque and on a site.
+std::vector<std::pair<Rgb, kt::Site>> batch_points(const PointBatch& b) {
+    std::vector<std::pair<Rgb, kt::Site>> out;
     for (int i = 0; i < b.count; ++i) {
-        char s[64];
         const float* p = &b.xyz[3 * i];
         const std::uint8_t* c = &b.rgba[4 * i];
-        std::snprintf(s, sizeof s, "%g,%g,%g:%d,%d,%d", p[0], p[1], p[2], c[0], c[1], c[2]);
-        out.emplace_back(s);
-        EXPECT_EQ(c[3], 255);
+        out.push_back({{c[0], c[1], c[2]}, {int(p[0]), int(p[1]), int(p[2])}});
+        EXPECT_TRUE(c[3] == 255 && p[0] == int(p[0]) && p[1] == int(p[1]) && p[2] == int(p[2]));
     }
     return out;
 }
@@ -141,14 +119,14 @@ TEST_F(CellDrawing, PointBatchPaintsWhatImmediateModePaints) {
             for (int ch = 2; ch <= 6; ++ch)
                 world_signal[Cells[i].x][Cells[i].y][Cells[i].z][ch] = (i + ch) % 5;
         set();
-        ImmediateModel immediate{{200, 0, 0}, {}};
+        kt::PointLog immediate{{}, {200, 0, 0}};
         PointBatchSink arrays{point_batch, {200, 0, 0}};
         for (int round = 0; round < 2; ++round) {  // the second frame has a heat range
-            immediate.points.clear();
+            immediate.drawn.clear();
             draw_cells(immediate);
             draw_cells(arrays);
         }
-        EXPECT_EQ(batch_points(point_batch), immediate.points) << name;
+        EXPECT_EQ(batch_points(point_batch), immediate.drawn) << name;
         EXPECT_EQ(arrays.current, immediate.current) << name;
     }
 }

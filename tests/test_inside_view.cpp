@@ -15,19 +15,7 @@
 
 namespace {
 
-// The colour and site of every point drawn; the colour current at the vertex.
-struct Points {
-    std::vector<std::pair<Rgb, kt::Site>> drawn;
-    Rgb current = {0, 0, 0};
-    void begin() {}
-    void end() {}
-    void color_ub(std::uint8_t r, std::uint8_t g, std::uint8_t b) { current = {r, g, b}; }
-    void color_d(double, double, double) { current = {1, 2, 3}; }  // marks the signal overlay
-    void vertex(double x, double y, double z) {
-        drawn.push_back({current, {int(x), int(y), int(z)}});
-    }
-    Rgb rgb(std::size_t k) const { return drawn.at(k).first; }
-};
+using Points = kt::PointLog;
 
 Points drawn_now() {
     Points p;

@@ -8,13 +8,13 @@ Usage: e2e_checkpoint.py --binary PATH --xprobe PATH [unittest arguments]
 import os
 
 import harness
-from harness import BLUE, ProgramTest, colony, wait_until
+from harness import BLUE, SessionTest, colony, wait_until
 
 # Isolated cells, no genes, no switches: the colony stands still until a key changes it.
 ISOLATED = [(3, x, y, 5) for x in range(16, 30, 4) for y in range(3, 17, 4)]
 
 
-class Checkpoint(ProgramTest):
+class Checkpoint(SessionTest):
     files = {"dna.vdna": "# no genes\n", "list.txt": colony(ISOLATED)}
 
     def test_f5_then_f9_restores_the_colony_and_the_view_and_bad_files_change_nothing(self):

@@ -10,10 +10,9 @@ import os
 import shutil
 import subprocess
 import time
-import unittest
 
 import harness
-from harness import BLUE, ORANGE, SKY, Image, Session, colony, run, wait_until
+from harness import BLUE, ORANGE, SKY, Image, SessionTest, colony, run, wait_until
 
 # The heat map's colour map at its ends.
 VIOLET_END, YELLOW_END = (68, 1, 84), (253, 231, 37)
@@ -26,31 +25,7 @@ def region_count(img, box, rgb):
     return sum(img.pixel(x, y) == rgb for x in range(x0, x1, 2) for y in range(y0, y1, 2))
 
 
-def centre_of(img, rgb):
-    xs, ys = [], []
-    for y in range(0, img.height, 2):
-        for x in range(0, img.width, 2):
-            if img.pixel(x, y) == rgb:
-                xs.append(x)
-                ys.append(y)
-    return (sum(xs) / len(xs), sum(ys) / len(ys)) if xs else None
-
-
-class SharedSession(unittest.TestCase):
-    """One program for the whole class; its tests run in name order."""
-    files = None
-    extra_env = None
-
-    @classmethod
-    def setUpClass(cls):
-        cls.s = Session(cls.files, cls.extra_env)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.s.finish()
-
-
-class PauseStepFrameInspect(SharedSession):
+class PauseStepFrameInspect(SessionTest):
     # One red cell lifted high above the floor, out of the start camera's sight.
     files = {"dna.vdna": "\n", "list.txt": colony([(2, 20, 8, 30)])}
     RED_CELL = (255, 0, 0)
@@ -81,7 +56,7 @@ class PauseStepFrameInspect(SharedSession):
         self.s.wait_no_colour(self.RED_CELL)
         self.s.key("Home")
         self.s.wait_colour(self.RED_CELL, 5)
-        x, y = centre_of(self.s.shot(), self.RED_CELL)
+        x, y = self.s.shot().centre(self.RED_CELL)
         self.assertLess(abs(x - 500), 60)
         self.assertLess(abs(y - 300), 60)
 
@@ -89,7 +64,7 @@ class PauseStepFrameInspect(SharedSession):
         before = self.s.shot()
         self.assertGreater(region_count(before, PANEL, SKY), 2000)
         self.s.key("Escape")
-        x, y = centre_of(before, self.RED_CELL)
+        x, y = before.centre(self.RED_CELL)
         run("xdotool", "mousemove", "--window", self.s.window, str(int(x)), str(int(y)), "click", "1")
         shown = wait_until("the panel", lambda: (lambda i: i if region_count(i, PANEL, SKY) < 500 else None)(self.s.shot()))
         self.assertGreater(shown.count((255, 255, 255)), 100)  # the mark and the bars
@@ -109,7 +84,7 @@ def block_with_core():
             for x in range(20, 60) for y in range(1, 41) for z in range(1, 41)]
 
 
-class SliceHeatRecord(SharedSession):
+class SliceHeatRecord(SessionTest):
     files = {"dna.vdna": "# no genes\n", "list.txt": colony(block_with_core())}
 
     def test_1_a_slice_reveals_the_core(self):
@@ -122,8 +97,8 @@ class SliceHeatRecord(SharedSession):
         sliced = wait_until("the slice", lambda: (lambda i: i if i.count(BLUE) < blue / 3 else None)(self.s.shot()))
         self.assertGreater(sliced.count(ORANGE), 3 * whole.count(ORANGE))
         # The core lies in the middle of the slab's cross-section.
-        ox, oy = centre_of(sliced, ORANGE)
-        bx, by = centre_of(sliced, BLUE)
+        ox, oy = sliced.centre(ORANGE)
+        bx, by = sliced.centre(BLUE)
         self.assertLess(abs(ox - bx), 30)
         self.assertLess(abs(oy - by), 30)
         self.s.key("F6", "F6", "F6")  # y, z, then off
@@ -155,7 +130,7 @@ class SliceHeatRecord(SharedSession):
         self.assertGreater(int(frames), 0)
 
 
-class RecordWithoutFfmpeg(SharedSession):
+class RecordWithoutFfmpeg(SessionTest):
     # PATH without ffmpeg: the frames go to numbered PNGs.
     files = {"dna.vdna": "# no genes\n", "list.txt": colony([(3, 20, 8, 1)])}
     extra_env = {"PATH": "/nonexistent"}
@@ -170,8 +145,7 @@ class RecordWithoutFfmpeg(SharedSession):
         pngs = sorted(os.listdir(folders[0]))
         self.assertGreater(len(pngs), 1)
         self.assertEqual(pngs[:2], ["000000.png", "000001.png"])
-        png = Image(subprocess.run(["convert", os.path.join(folders[0], pngs[-1]), "-depth", "8", "ppm:-"],
-                                   check=True, capture_output=True).stdout)
+        png = Image.of_png(os.path.join(folders[0], pngs[-1]))
         self.assertEqual((png.width, png.height), (1000, 600))
         # The view as shown below the panel's opener (a row of 40 pixels); the
         # line that says a recording runs is not in it, nor is the opener.

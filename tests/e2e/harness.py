@@ -2,15 +2,13 @@
 server (Xvfb, Mesa's software OpenGL), driven with real key presses (xdotool),
 checked by the files it writes, its window's properties and the pixels it draws.
 
-A test file imports this module, defines unittest cases on ProgramTest (a
-program start per test) or SessionTest (one program run per class, its steps
-in the order of their names), and ends with harness.main(), which takes
+A test file imports this module, defines unittest cases on SessionTest (one
+program run per class, its steps in the order of their names), and ends with
+harness.main(), which takes
 --binary PATH --xprobe PATH and starts one Xvfb for the whole file.
 """
 import argparse
-import glob
 import os
-import re
 import shutil
 import subprocess
 import sys
@@ -71,18 +69,23 @@ class Image:
         i = (y * self.width + x) * 3
         return tuple(self.data[i : i + 3])
 
+    @classmethod
+    def of_png(cls, path):
+        return cls(subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True,
+                                  capture_output=True).stdout)
+
     def count(self, rgb, width=None):
         """Pixels of colour `rgb`, in the leftmost `width` columns (all by default)."""
-        target = bytes(rgb)
-        n = 0
-        d = self.data
+        target, d, row = bytes(rgb), self.data, self.width * 3
         width = min(width or self.width, self.width)
-        for y in range(self.height):
-            row = y * self.width * 3
-            for i in range(row, row + width * 3, 3):
-                if d[i : i + 3] == target:
-                    n += 1
-        return n
+        return sum(d[i : i + 3] == target for y in range(0, self.height * row, row)
+                   for i in range(y, y + width * 3, 3))
+
+    def centre(self, rgb):
+        """The middle of the pixels of colour `rgb` (every other row and column), or None."""
+        at = [(x, y) for y in range(0, self.height, 2) for x in range(0, self.width, 2)
+              if self.pixel(x, y) == rgb]
+        return (sum(x for x, _ in at) / len(at), sum(y for _, y in at) / len(at)) if at else None
 
 
 class Session:
@@ -202,25 +205,18 @@ class Session:
                 os.remove(self.map)
 
 
-class ProgramTest(unittest.TestCase):
-    files = None
-
-    def setUp(self):
-        self.s = Session(self.files)
-        self.addCleanup(self.s.finish)
-
-
 class SessionTest(unittest.TestCase):
     """One run of the program for the whole class: its test steps act on the
     same window, in the order of their names (test_01_..., test_02_...)."""
     files = None
+    extra_env = None  # the program's environment beyond the display's
     before_start = ()  # commands run on the display before the program starts
 
     @classmethod
     def setUpClass(cls):
         for command in cls.before_start:
             run(*command)
-        cls.s = Session(cls.files)
+        cls.s = Session(cls.files, cls.extra_env)
 
     @classmethod
     def tearDownClass(cls):
