@@ -6,6 +6,7 @@ a #fragment names a heading of the target page (GitHub's anchors).
 
 Prints one line per broken link and exits 1 when there is any.
 """
+import glob
 import os
 import re
 import sys
@@ -19,6 +20,11 @@ REFERENCE = re.compile(r"^ {0,3}\[[^\]]+\]:\s*(<[^>]*>|\S+)")
 HTML_ANCHOR = re.compile(r"<a\s[^>]*(?:id|name)=\"([^\"]+)\"")
 CODE_SPAN = re.compile(r"(`+)(.+?)\1")
 SCHEME = re.compile(r"^[a-zA-Z][a-zA-Z0-9+.-]*:")
+
+
+def read(path):
+    with open(path, encoding="utf-8") as f:
+        return f.read()
 
 
 def prose_lines(text):
@@ -37,23 +43,15 @@ def slug(heading):
     punctuation, each blank a hyphen."""
     text = re.sub(r"!?\[([^\]]*)\]\([^)]*\)", r"\1", heading)  # a link shows its text
     text = re.sub(r"<[^>]+>", "", text).lower()
-    kept = []
-    for c in text:
-        category = unicodedata.category(c)
-        if c == " ":
-            kept.append("-")
-        elif c in "-_" or category[0] in "LNM":
-            kept.append(c)
-    return "".join(kept)
+    return "".join("-" if c == " " else c for c in text
+                   if c in " -_" or unicodedata.category(c)[0] in "LNM")
 
 
 def anchors(path):
     """Every anchor a page offers: its headings' slugs (a repeated one numbered
     -1, -2, ... as GitHub does) and explicit HTML anchors."""
-    with open(path, encoding="utf-8") as f:
-        text = f.read()
     found, seen = set(), {}
-    for _, line in prose_lines(text):
+    for _, line in prose_lines(read(path)):
         m = HEADING.match(line)
         if m:
             base = slug(m.group(2))
@@ -78,10 +76,8 @@ def links(text):
 
 def broken_links(page, root):
     """Messages for the links of one page that do not resolve."""
-    with open(page, encoding="utf-8") as f:
-        text = f.read()
     messages = []
-    for number, target in links(text):
+    for number, target in links(read(page)):
         target = target.strip("<>")
         if SCHEME.match(target) or target.startswith("//"):
             continue  # a web address: not ours to check
@@ -98,10 +94,7 @@ def broken_links(page, root):
 def main():
     root = os.path.abspath(
         sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), ".."))
-    docs = os.path.join(root, "docs")
-    pages = [os.path.join(root, "README.md")]
-    if os.path.isdir(docs):
-        pages += sorted(os.path.join(docs, n) for n in os.listdir(docs) if n.endswith(".md"))
+    pages = [os.path.join(root, "README.md")] + sorted(glob.glob(os.path.join(root, "docs", "*.md")))
     messages = [m for page in pages for m in broken_links(page, root)]
     for m in messages:
         print(m)

@@ -33,11 +33,8 @@ NEW = [
 # (run or file call on a grown colony, the same as arguments after --resume, exception)
 ON_GROWN = [
     (lambda c: c.run(-1), ["--frames", "-1"], ValueError),
-    (lambda c: c.run(5, divide_all_at=[66]), ["--frames", "5", "--divide-all-at", "66"],
-     ValueError),
-    (lambda c: c.run(5, divide_all_at=[60]), ["--frames", "5", "--divide-all-at", "60"],
-     ValueError),
-    (lambda c: c.run(5, divide_all_at=[0]), ["--frames", "5", "--divide-all-at", "0"], ValueError),
+    *[(lambda c, f=f: c.run(5, divide_all_at=[f]), ["--frames", "5", "--divide-all-at", str(f)],
+       ValueError) for f in (66, 60, 0)],
     (lambda c: c.run(5, signal_passes=-2), ["--frames", "5", "--signal-passes", "-2"],
      ValueError),
     (lambda c: c.save_cells("absent/x.txt"), ["--frames", "0", "--out", "absent/x.txt"],

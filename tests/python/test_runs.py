@@ -14,59 +14,43 @@ def whole(tmp_path_factory):
     return (d / "b.txt").read_bytes(), (d / "b.kck").read_bytes()
 
 
-def in_one(colony, tmp):
-    c = colony(genome=GENOME, cells=CELLS, seed=7)
-    c.run(**RUN)
-    return c
+HALF = dict(frames=30, division=True, gravity=True, divide_all_at=[10])
+REST = dict(frames=30, divide_all_at=[45])
+# Each way: how the colony starts (from the genome file, the genome's text, or
+# kelvaro-batch's checkpoint at frame 30), then its runs; "checkpoint" closes it
+# and resumes a new one from its checkpoint. The switches hold from one run to
+# the next; the frames are absolute.
+WAYS = {
+    "in_one": ("file", [RUN]),
+    "from_genome_text": ("text", [RUN]),  # as the search gives it: no file, the same run
+    "in_two": ("file", [HALF, REST]),
+    "through_checkpoint": ("file", [HALF, "checkpoint", REST]),
+    "from_batch_checkpoint": ("batch", [REST]),
+    "steps_of_one": ("file", [dict(frames=0, division=True, gravity=True)] + [
+        dict(frames=1, divide_all_at=[f] if f in (10, 45) else []) for f in range(1, 61)]),
+}
 
 
-def from_genome_text(colony, tmp):
-    # The genome as a text, as the search gives it: no file, the same run.
-    with open(GENOME) as f:
-        c = colony(genome_text=f.read(), cells=CELLS, seed=7)
-    c.run(**RUN)
-    return c
-
-
-def in_two(colony, tmp):
-    # The switches hold from one run to the next; the frames are absolute.
-    c = colony(genome=GENOME, cells=CELLS, seed=7)
-    c.run(30, division=True, gravity=True, divide_all_at=[10])
-    c.run(30, divide_all_at=[45])
-    return c
-
-
-def through_checkpoint(colony, tmp):
-    c = colony(genome=GENOME, cells=CELLS, seed=7)
-    c.run(30, division=True, gravity=True, divide_all_at=[10])
-    c.checkpoint(tmp / "half.kck")
-    c.close()
-    c = colony(resume=tmp / "half.kck")
-    assert c.frame == 30
-    c.run(30, divide_all_at=[45])
-    return c
-
-
-def from_batch_checkpoint(colony, tmp):
-    batch("--genome", GENOME, "--cells", CELLS, "--seed", 7, "--frames", 30, "--division",
-          "--gravity", "--divide-all-at", 10, "--checkpoint", tmp / "half.kck")
-    c = colony(resume=tmp / "half.kck")
-    c.run(30, divide_all_at=[45])
-    return c
-
-
-def steps_of_one(colony, tmp):
-    c = colony(genome=GENOME, cells=CELLS, seed=7)
-    c.run(0, division=True, gravity=True)
-    for frame in range(1, 61):
-        c.run(1, divide_all_at=[frame] if frame in (10, 45) else [])
-    return c
-
-
-@pytest.mark.parametrize("way", [in_one, from_genome_text, in_two, through_checkpoint,
-                                 from_batch_checkpoint, steps_of_one])
+@pytest.mark.parametrize("way", WAYS)
 def test_same_bytes_as_kelvaro_batch(colony, tmp_path, whole, way):
-    c = way(colony, tmp_path)
+    start, runs = WAYS[way]
+    half = tmp_path / "half.kck"
+    if start == "batch":
+        batch("--genome", GENOME, "--cells", CELLS, "--seed", 7, "--frames", 30, "--division",
+              "--gravity", "--divide-all-at", 10, "--checkpoint", half)
+        c = colony(resume=half)
+    elif start == "text":
+        c = colony(genome_text=GENOME.read_text(), cells=CELLS, seed=7)
+    else:
+        c = colony(genome=GENOME, cells=CELLS, seed=7)
+    for run in runs:
+        if run == "checkpoint":
+            c.checkpoint(half)
+            c.close()
+            c = colony(resume=half)
+            assert c.frame == 30
+        else:
+            c.run(**run)
     assert c.frame == 60
     assert files_of(c, tmp_path, "py") == whole
 
