@@ -52,6 +52,11 @@ inline void gene(int k, const std::vector<int>& en, int exon, int silencer = 0, 
     genome_changed();
 }
 
+// A history sink that appends each event to the std::vector<HistoryEvent> at `events`.
+inline void collect_events(void* events, const HistoryEvent& e) {
+    static_cast<std::vector<HistoryEvent>*>(events)->push_back(e);
+}
+
 // `n` passes of update_cell_signal in table order.
 inline void passes(int n) {
     for (int p = 0; p < n; ++p)

@@ -97,20 +97,6 @@ TEST_F(Batch, StatsHoldEveryFrameAndAColumnForEveryTypeThatEverOccurs) {
                                   "1,3,0,1,1,1", "2,3,0,1,1,1", "3,3,0,1,1,1"}));
 }
 
-TEST_F(Batch, BadCommandLinesExitTwoWithOneLine) {
-    const std::pair<kt::Args, const char*> cases[] = {
-        {{"--frames", "12x"}, "--frames: '12x'"},
-        {{"--frames=5", "--divide-all-at", "6"}, "frame 6"},
-        {{"--reload-every", "2"}, "nothing to reload"},
-        {{"--threaded", "--signal-passes", "2"}, "--threaded"},
-    };
-    for (const auto& [args, names] : cases) {
-        const Outcome r = batch(args);
-        EXPECT_EQ(r.status, kExitUsage) << names;
-        EXPECT_TRUE(kt::one_line_naming(r.err, names)) << r.err;
-    }
-}
-
 TEST_F(Batch, LoadsApplyTheShiftCountSkippedRecordsAndWarnAboutEmptyInputs) {
     const auto load = [](const kt::Args& more) {
         return batch(more + kt::Args{"--frames", "0", "--quiet", "--out", "o.txt"}).err;

@@ -91,7 +91,7 @@ TEST_F(CheckpointBatch, SwitchesComeFromTheCheckpointUnlessTheCommandLineSetsThe
     }
 }
 
-TEST_F(CheckpointBatch, BadCheckpointsAndCombinationsExitTwoWithOneLineAndWriteNothing) {
+TEST_F(CheckpointBatch, BadCommandLinesAndCheckpointsExitTwoWithOneLineAndWriteNothing) {
     run_ok({"--frames", "2", "--checkpoint", "a.ckpt", "--quiet"});
     kt::write_file("bad.ckpt", "KELVCKPT");
     const std::pair<Args, const char*> cases[] = {
@@ -100,6 +100,10 @@ TEST_F(CheckpointBatch, BadCheckpointsAndCombinationsExitTwoWithOneLineAndWriteN
         {{"--resume", "a.ckpt", "--divide-all-at", "2"}, "frame 2 lies outside"},
         {{"--division", "--no-division"}, "exclude each other"},
         {{"--checkpoint-every", "5"}, "needs --checkpoint-dir"},
+        {{"--frames", "12x"}, "--frames: '12x'"},
+        {{"--frames=5", "--divide-all-at", "6"}, "frame 6"},
+        {{"--reload-every", "2"}, "nothing to reload"},
+        {{"--threaded", "--signal-passes", "2"}, "--threaded"},
     };
     for (const auto& [args, names] : cases) {
         const Outcome r = batch(args + Args{"--out", "o.txt", "--checkpoint", "c.ckpt"});

@@ -22,10 +22,6 @@ class Designer : public kt::FileTest {
     }
 };
 
-void collect(void* events, const HistoryEvent& e) {
-    static_cast<std::vector<HistoryEvent>*>(events)->push_back(e);
-}
-
 // The running state as a checkpoint's payload.
 std::string payload() {
     Bytes b;
@@ -43,7 +39,7 @@ TEST_F(Designer, DivisionAndGeneExpressionRecordParentGenerationAndGene) {
     history_loaded(Cells_count);
     kt::passes(2);
     std::vector<HistoryEvent> events;
-    set_history_sink(collect, &events);
+    set_history_sink(kt::collect_events, &events);
     history_frame = 4;
     express_genes(a);          // type 5 by gene 1
     divide_in_order(a, 0, 1);  // a daughter below it, for gene 1

@@ -142,11 +142,7 @@ TEST_F(Worker, KeptStepsStepsBackAndFollowingAllocateNothing) {
     frame_with(step_back_wanted);
     std::vector<HistoryEvent> events;
     events.reserve(1 << 16);
-    set_history_sink(
-        [](void* v, const HistoryEvent& e) {
-            static_cast<std::vector<HistoryEvent>*>(v)->push_back(e);
-        },
-        &events);
+    set_history_sink(kt::collect_events, &events);
     int counts[3];
     counts[0] = allocations_of([&] {
         for (int k = 0; k < 6; ++k) frame_with(step_wanted);

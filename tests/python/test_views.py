@@ -51,16 +51,19 @@ def test_census_counts_what_kelvaro_batch_counts(grown, tmp_path):
     assert list(census) == sorted(census) and sum(census.values()) == int(last[1])
 
 
+# What a replaced or closed colony refuses.
+USES = [lambda c: c.cells, lambda c: c.run(1), lambda c: c.census(), lambda c: c.save_cells("x")]
+
+
 def test_a_new_colony_replaces_a_live_one(colony):
     old = colony(cells=CELLS)
     view = old.cells
     with pytest.warns(UserWarning, match="replaced the one alive"):
         new = colony()
     assert old.closed and "replaced" in repr(old) and view.shape == (42, 4)
-    for use in (lambda: old.cells, lambda: old.run(1), lambda: old.census(),
-                lambda: old.save_cells("x"), lambda: old.__enter__()):
+    for use in USES + [lambda c: c.__enter__()]:
         with pytest.raises(RuntimeError, match="replaced by a newer one"):
-            use()
+            use(old)
     old.close()  # harmless, and it leaves the new one alone
     assert not new.closed and len(new.cells) == 1
     # A replacement warning turned into an error replaces nothing.
@@ -77,9 +80,9 @@ def test_a_new_colony_replaces_a_live_one(colony):
         with kelvaro.Colony() as c:
             kept = c.cells
     assert c.closed and kept.sum() > 0, "a view outlives its closed colony"
-    for use in (lambda: c.cells, lambda: c.run(1), lambda: c.census(), lambda: c.save_cells("x")):
+    for use in USES:
         with pytest.raises(RuntimeError, match="closed"):
-            use()
+            use(c)
 
 
 def test_run_lets_other_threads_go_and_refuses_a_second_call(colony):
