@@ -7,6 +7,7 @@ Python module, which drives the batch program's run loop.
 
 Usage: layers.py SRC_DIR   (exit 1 and one line per include that runs up or sideways)
 """
+import glob
 import os
 import re
 import sys
@@ -24,17 +25,12 @@ def faults(src):
         if folder not in RANK:
             out.append("%s/: a folder of no known layer" % folder)
             continue
-        for root, _, files in os.walk(path):
-            for name in sorted(files):
-                if not re.search(r"\.(h|hpp|c|cc|cpp)$", name):
-                    continue
-                f = os.path.join(root, name)
+        for f in sorted(glob.glob(os.path.join(path, "**", "*"), recursive=True)):
+            if re.search(r"\.(h|hpp|c|cc|cpp)$", f):
                 with open(f, errors="replace") as text:
-                    for target in INCLUDE.findall(text.read()):
-                        if target == folder:
-                            continue
-                        if target not in RANK or RANK[target] >= RANK[folder]:
-                            out.append("%s includes %s/" % (os.path.relpath(f, src), target))
+                    out += ["%s includes %s/" % (os.path.relpath(f, src), target)
+                            for target in INCLUDE.findall(text.read()) if target != folder
+                            and (target not in RANK or RANK[target] >= RANK[folder])]
     return out
 
 
