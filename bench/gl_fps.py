@@ -105,6 +105,29 @@ def compare(args, env, log_path):
     if max(c for rows in pooled.values() for _, c in rows) >= 10000:
         print("by population (median fps; the last column: the second mode against the first)")
         growth_table(pooled, ratio=True)
+        paired_ratios(pooled)
+
+
+def paired_ratios(pooled):
+    """While the colony grows, each second of the second mode against the first
+    mode's rate at the same population (interpolated between the first mode's
+    seconds before and after it), by population bin: the phases alternate, so
+    a bin's plain and other seconds are taken at different populations."""
+    names = list(pooled)
+    base = sorted((c, r) for r, c in pooled[names[0]])
+    bins = {}
+    for rate, cells in pooled[names[1]]:
+        below = [p for p in base if p[0] <= cells]
+        above = [p for p in base if p[0] >= cells]
+        if not below or not above:
+            continue
+        (c0, r0), (c1, r1) = below[-1], above[0]
+        plain = r0 if c1 == c0 else r0 + (r1 - r0) * (cells - c0) / (c1 - c0)
+        bins.setdefault(cells // 10000, []).append(rate / plain)
+    print("paired with the first mode at the same population: median ratio (seconds)")
+    for b in sorted(bins):
+        print("    %6d-%6d cells  %5.1f%%  (%d)" % (b * 10000, b * 10000 + 9999,
+                                                  100 * statistics.median(bins[b]), len(bins[b])))
 
 
 def start_xvfb():

@@ -337,6 +337,7 @@ void plat_close() {
 }
 
 void plat_poll_events() {
+    gui_events_begin();
     glfwPollEvents();
 }
 bool plat_close_requested() {

@@ -10,6 +10,8 @@
 namespace {
 
 bool g_open = false;
+bool g_started = false;  // a GUI frame was built since the last events were polled
+bool g_live = false;     // the events being polled follow a frame with the GUI in it
 
 }  // namespace
 
@@ -18,6 +20,7 @@ void gui_open(GLFWwindow* window) {
     ImGui::CreateContext();
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;  // the program writes no file of its own into the working folder
+    io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;  // no cursor calls every frame
     io.LogFilename = nullptr;
     ImGui::StyleColorsDark();
     // The platform layer's callbacks hand the events on, so that it decides
@@ -35,12 +38,17 @@ void gui_close() {
     g_open = false;
 }
 
+void gui_events_begin() {
+    g_live = g_started;
+    g_started = false;
+}
+
 bool gui_wants_text() {
-    return g_open && ImGui::GetIO().WantTextInput;
+    return g_open && g_live && ImGui::GetIO().WantTextInput;
 }
 
 bool gui_wants_mouse() {
-    return g_open && ImGui::GetIO().WantCaptureMouse;
+    return g_open && g_live && ImGui::GetIO().WantCaptureMouse;
 }
 
 void gui_key(GLFWwindow* window, int code, int scancode, int action, int mods) {
@@ -64,6 +72,7 @@ void gui_focus(GLFWwindow* window, int focused) {
 }
 
 void gui_new_frame(bool release_text) {
+    g_started = true;
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplGlfw_NewFrame();
     ImGui::NewFrame();

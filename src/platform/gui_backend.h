@@ -8,6 +8,9 @@ struct GLFWwindow;
 void gui_open(GLFWwindow* window);
 // Ends the GUI, before the window goes.
 void gui_close();
+// Before the window's events are polled: the GUI keeps the keyboard or the
+// mouse only if the last frame built it (a closed panel builds none).
+void gui_events_begin();
 // A text field has the keyboard.
 bool gui_wants_text();
 // The cursor is over the GUI (or it holds a drag that began there).

@@ -162,8 +162,13 @@ void serve_presses() {
 // closes the inspector on empty space; under mouse look clicks do nothing.
 void serve_clicks() {
     double x, y;
-    while (plat_next_click(x, y))
-        if (showmouse) inspected_cell = pick_cell(camera, view_width, view_height, x, y);
+    while (plat_next_click(x, y)) {
+        if (!showmouse) continue;
+        if (!panel_open && !show_overlay && x < kOpenerSize && y < kOpenerSize)
+            act(Action::TogglePanel);  // the closed panel's opener
+        else
+            inspected_cell = pick_cell(camera, view_width, view_height, x, y);
+    }
 }
 
 // The keys for looking inside the colony; `shift` says Shift was held.

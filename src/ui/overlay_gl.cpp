@@ -14,10 +14,13 @@
 #include "sim/simulation.h"
 #include "view/png_file.h"
 
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
+#include <GL/glext.h>
 #include <time.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -56,7 +59,7 @@ const char* on_off(int flag) {
     return flag ? "on" : "off";
 }
 
-void draw_status(int top_types[], int shown) {
+screen::Box draw_status(int top_types[], int shown) {
     static char buf[4 + kTopTypes][128];
     const char* lines[11 + kTopTypes];
     std::snprintf(buf[0], sizeof buf[0], "Frame %ld    Cells %d / %d", frame_number, g_census.live,
@@ -86,7 +89,7 @@ void draw_status(int top_types[], int shown) {
                                     step_status()};
     for (const char* status : statuses)
         if (status[0] != '\0') lines[n++] = status;
-    text_panel(6, 6, lines, n, false);
+    const screen::Box box = text_panel(6, 6, lines, n, false);
     // A swatch in each type's colour in front of its count.
     for (int k = 0; k < shown; ++k) {
         const Rgb c = colour_of(top_types[k]);
@@ -94,9 +97,10 @@ void draw_status(int top_types[], int shown) {
         const float y = 12 + (4 + k) * kLine;
         rect(12, y + 1, 24, y + 11);
     }
+    return box;
 }
 
-void draw_keys(int width) {
+screen::Box draw_keys(int width) {
     static const char* const kKeys[] = {
         "W S A D  fly    mouse  look",
         "Esc  free or capture the cursor",
@@ -115,21 +119,22 @@ void draw_keys(int width) {
         "F7  step back   F8  follow dna.vdna",
         "Tab  the control panel",
     };
-    text_panel(width - 6.0f, 6, kKeys, int(std::size(kKeys)), true);
+    return text_panel(width - 6.0f, 6, kKeys, int(std::size(kKeys)), true);
 }
 
 // Live cells (white) and the most numerous types (their colours) over the last
 // frames, newest on the right, scaled to the highest count shown.
-void draw_plot(int height, int top_types[], int shown) {
+screen::Box draw_plot(int height, int top_types[], int shown) {
     const float x0 = 12, x1 = 12 + 420, y1 = height - 12.0f, y0 = y1 - 150;
-    panel(x0 - 6, y0 - 26, x1 + 6, y1 + 6);
+    const screen::Box box{x0 - 6, y0 - 26, x1 + 6, y1 + 6};
+    panel(box.x0, box.y0, box.x1, box.y1);
     const std::int32_t peak = std::max(1, g_history.peak_live());
     char line[64];
     std::snprintf(line, sizeof line, "Cells over the last %d frames (max %d)", g_history.size(),
                   peak);
     text(x0, y0 - 20, line, 230, 230, 230);
     const int n = g_history.size();
-    if (n < 2) return;
+    if (n < 2) return box;
     const float step = (x1 - x0) / (PopulationHistory::kFrames - 1);
     auto y_of = [&](std::int32_t v) { return y1 - (y1 - y0) * float(v) / float(peak); };
     for (int k = shown - 1; k >= -1; --k) {
@@ -147,16 +152,73 @@ void draw_plot(int height, int top_types[], int shown) {
         }
         glEnd();
     }
+    return box;
 }
 
-void draw_overlay(int width, int height) {
+// The overlay as last drawn: its three boxes, kept in an off-screen buffer of
+// the window's size and copied back from it until they are kRedrawS old.
+// Their text and lines are thousands of small primitives, which a software
+// rasteriser takes milliseconds to set up and to fill; the boxes are opaque,
+// so a copy of their pixels is the overlay, and a copy of pixels of one format
+// to another is a plain memory copy.
+struct OverlayCache {
+    static constexpr double kRedrawS = 0.1;  // ten fresh overlays a second
+    GLuint framebuffer = 0, pixels = 0;
+    bool usable = true;  // false where the off-screen buffer cannot be made
+    int width = 0, height = 0;
+    double drawn_at = -1;
+    screen::Box box[3] = {};
+};
+OverlayCache g_cache;
+
+// The off-screen buffer at the window's size; false where it cannot be had.
+bool cache_buffer(int width, int height) {
+    if (!g_cache.usable) return false;
+    if (g_cache.framebuffer && g_cache.width == width && g_cache.height == height) return true;
+    if (!g_cache.framebuffer) {
+        glGenFramebuffers(1, &g_cache.framebuffer);
+        glGenRenderbuffers(1, &g_cache.pixels);
+    }
+    glBindRenderbuffer(GL_RENDERBUFFER, g_cache.pixels);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindFramebuffer(GL_FRAMEBUFFER, g_cache.framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              g_cache.pixels);
+    g_cache.usable = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    g_cache.width = width, g_cache.height = height;
+    return g_cache.usable;
+}
+
+// Copies the boxes' pixels from one framebuffer to the other (0: the window's).
+void copy_boxes(GLuint from, GLuint to) {
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+    for (const screen::Box& b : g_cache.box) {
+        const GLint x0 = GLint(std::floor(b.x0)), x1 = GLint(std::ceil(b.x1));
+        const GLint y0 = g_cache.height - GLint(std::ceil(b.y1));
+        const GLint y1 = g_cache.height - GLint(std::floor(b.y0));
+        glBlitFramebuffer(x0, y0, x1, y1, x0, y0, x1, y1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void draw_overlay(int width, int height, double now) {
     begin_screen(width, height);
-    glLineWidth(1.5f);
-    int top_types[kTopTypes];
-    const int shown = g_census.top(kTopTypes, top_types);
-    draw_status(top_types, shown);
-    draw_keys(width);
-    draw_plot(height, top_types, shown);
+    const bool cached = cache_buffer(width, height);
+    if (cached && now - g_cache.drawn_at < OverlayCache::kRedrawS) {
+        copy_boxes(g_cache.framebuffer, 0);
+    } else {
+        glLineWidth(1.5f);
+        int top_types[kTopTypes];
+        const int shown = g_census.top(kTopTypes, top_types);
+        g_cache.box[0] = draw_status(top_types, shown);
+        g_cache.box[1] = draw_keys(width);
+        g_cache.box[2] = draw_plot(height, top_types, shown);
+        g_cache.drawn_at = now;
+        if (cached) copy_boxes(0, g_cache.framebuffer);
+    }
     end_screen();
 }
 
@@ -170,7 +232,8 @@ void overlay_frame(int width, int height) {
     g_frame_rate.add(t, double(g_frames_drawn));
     g_pass_rate.add(t, double(signal_worker_passes()));
     // While the control panel is open, what the overlay shows lives there.
-    if (show_overlay && !panel_open && width > 0 && height > 0) draw_overlay(width, height);
+    if (show_overlay && !panel_open && width > 0 && height > 0) draw_overlay(width, height, t);
+    if (!show_overlay) g_cache.drawn_at = -1;  // shown again: drawn afresh at once
 }
 
 ShownStats shown_stats() {

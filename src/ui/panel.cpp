@@ -2,6 +2,7 @@
 // sections on running, switches, types, looking inside, files and the plot.
 #include "ui/panel.h"
 
+#include <GL/gl.h>
 #include <imgui.h>
 #include <time.h>
 
@@ -22,6 +23,7 @@
 #include "ui/panel_state.h"
 #include "ui/panel_widgets.h"
 #include "view/cell_drawing.h"
+#include "view/gl_text.h"
 #include "view/checkpoint_keys.h"
 #include "view/inside_gl.h"
 #include "view/flags.h"
@@ -37,19 +39,29 @@ double now_s() {
     return t.tv_sec + t.tv_nsec * 1e-9;
 }
 
-// The closed panel: a button of 40 x 40 pixels in the top left corner.
-void draw_opener() {
-    ImGui::SetNextWindowPos(ImVec2(0, 0));
-    ImGui::SetNextWindowSize(ImVec2(40, 40));
-    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(2, 2));
-    const ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
-                                   ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoNav;
-    if (ImGui::Begin("##opener", nullptr, flags)) {
-        if (ImGui::Button("Tab", ImVec2(36, 36))) act(Action::TogglePanel);
-        key_tip("Open the panel", Action::TogglePanel);
-    }
-    ImGui::End();
-    ImGui::PopStyleVar();
+// The closed panel: a button of kOpenerSize pixels square in the top left
+// corner, drawn without a GUI frame, so that a closed panel costs next to
+// nothing (a click on it is the control poll's).
+void draw_opener(int width, int height) {
+    screen::begin_screen(width, height);
+    glColor4ub(41, 74, 122, 230);
+    screen::rect(2, 2, kOpenerSize - 2, kOpenerSize - 2);
+    screen::text(9, 14, "Tab", 235, 235, 235);
+    screen::end_screen();
+    char line[64];
+    std::snprintf(line, sizeof line, "Open the panel\t0 0 %d %d\n", kOpenerSize, kOpenerSize);
+    g_map += line;
+}
+
+// The panel's background, filled as a clear of its part of the window (far
+// cheaper on a software rasteriser than a blended rectangle).
+void fill_background(int width, int height, int w) {
+    glPushAttrib(GL_SCISSOR_BIT | GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(width - w, 0, w, height);
+    glClearColor(0.06f, 0.06f, 0.07f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glPopAttrib();
 }
 
 }  // namespace
@@ -317,15 +329,16 @@ void panel_plot_section() {
 
 void draw_panel(int width, int height, long frame) {
     g_map.clear();
+    // While F1 is shown its legend names Tab, and its box holds the corner.
+    if (!panel_open) return show_overlay ? void() : draw_opener(width, height);
+    const int w = panel_width(width);
+    fill_background(width, height, w);
     plat_gui_new_frame();
-    if (!panel_open) {
-        draw_opener();
-    } else {
-        const float w = float(panel_width(width));
-        ImGui::SetNextWindowPos(ImVec2(width - w, 0));
-        ImGui::SetNextWindowSize(ImVec2(w, float(height)));
-        const ImGuiWindowFlags flags =
-            ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse;
+    {
+        ImGui::SetNextWindowPos(ImVec2(float(width - w), 0));
+        ImGui::SetNextWindowSize(ImVec2(float(w), float(height)));
+        const ImGuiWindowFlags flags = ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize |
+                                       ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoBackground;
         if (ImGui::Begin("Kelvaro (Tab closes)", nullptr, flags)) {
             panel_run_section(frame);
             panel_switches_section();

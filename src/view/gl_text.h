@@ -15,12 +15,20 @@ void text(float x, float y, const char* s, std::uint8_t r = 255, std::uint8_t g 
           std::uint8_t b = 255);
 // A filled rectangle in the current colour.
 void rect(float x0, float y0, float x1, float y1);
-// A dark translucent panel (blending must be on).
+// The panels' grey, 0..255 on each channel.
+inline constexpr int kPanelGrey = 40;
+// A dark panel (opaque), drawn as a clear of its pixels over the screen that
+// begin_screen set up.
 void panel(float x0, float y0, float x1, float y1);
 // The width the text takes on screen.
 float text_width(const char* s);
-// A panel sized to its lines, at (x, y), or right-aligned to x when `right`.
-void text_panel(float x, float y, const char* const* lines, int n, bool right);
+// A box on the screen, in window pixels.
+struct Box {
+    float x0, y0, x1, y1;  // top left and bottom right corners
+};
+// A panel sized to its lines, at (x, y), or right-aligned to x when `right`;
+// returns the panel's box.
+Box text_panel(float x, float y, const char* const* lines, int n, bool right);
 
 // Saves the whole GL state and the matrix, then sets up screen space over
 // everything: window pixels, y down, no depth test, blending on. The frame

@@ -20,6 +20,7 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -100,8 +101,19 @@ void keep_frame_rate_cap() {
     last = std::chrono::steady_clock::now();
 }
 
+// While the panel is open, the scene is drawn only beside it (F11 records the
+// whole view, so not while recording): what the panel covers costs nothing.
+void clip_scene_beside_panel(int width, int height) {
+    if (!panel_open || recording) return glDisable(GL_SCISSOR_TEST);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, std::max(0, width - panel_width(width)), height);
+}
+
 void render_frame() {
     clear_to_sky();
+    int width = 0, height = 0;
+    plat_framebuffer_size(width, height);
+    clip_scene_beside_panel(width, height);
     glPushMatrix();
     poll_controls();
     serve_checkpoint_requests(frame_number);
@@ -109,11 +121,10 @@ void render_frame() {
     draw_view_frame();
     if (show_map) draw_axis_markers();
     draw_inspected_mark();
-    int width = 0, height = 0;
-    plat_framebuffer_size(width, height);
     overlay(width, height);
     draw_inside_panels(width, height, panel_open);
     glPopMatrix();
+    glDisable(GL_SCISSOR_TEST);
     record_frame(width, height);  // F11 records the view without the panel
     draw_panel(width, height, frame_number);
     write_panel_map_if_asked();
