@@ -7,7 +7,7 @@ import multiprocessing
 from .evaluate import evaluate_batch, evaluate_in_process, init_process
 
 
-def batches(items, workers, per_worker=4):
+def batches(items, workers, per_worker=10):
     """`items` cut into about per_worker batches per worker, in order."""
     size = max(1, -(-len(items) // (workers * per_worker)))
     return [items[i:i + size] for i in range(0, len(items), size)]
@@ -29,8 +29,16 @@ class ProcessBackend:
 
     def map(self, items):
         """Results of every item, in order; a pool that broke gives failures."""
+        return self.collect(self.submit(items))
+
+    def submit(self, items):
+        """Starts the runs of every item; collect() waits for them."""
         parts = batches(items, self.workers)
-        futures = [self._pool().submit(evaluate_in_process, part) for part in parts]
+        return parts, [self._pool().submit(evaluate_in_process, part) for part in parts]
+
+    def collect(self, pending):
+        """The results of what submit() started, in order."""
+        parts, futures = pending
         out = []
         for part, future in zip(parts, futures):
             try:
@@ -64,8 +72,16 @@ class DaskBackend:
 
     def map(self, items):
         """Results of every item, in order; a lost batch gives failures."""
+        return self.collect(self.submit(items))
+
+    def submit(self, items):
+        """Starts the runs of every item; collect() waits for them."""
         parts = batches(items, self.workers)
-        futures = self.client.map(evaluate_batch, [self.ctx] * len(parts), parts, pure=False)
+        return parts, self.client.map(evaluate_batch, [self.ctx] * len(parts), parts, pure=False)
+
+    def collect(self, pending):
+        """The results of what submit() started, in order."""
+        parts, futures = pending
         out = []
         for part, future in zip(parts, futures):
             try:

@@ -77,14 +77,25 @@ class Search:
     def score(self, candidates):
         """Scores the candidates the cache does not know (each once), retrying a
         failure once; a second failure scores the worst. Sets every fitness."""
+        return self._collect(self._submit(candidates))
+
+    def _submit(self, candidates):
+        """Starts the runs of the candidates the cache does not know, each once."""
         cache, fresh = self.state["cache"], []
         for c in candidates:
             if c.text not in cache and c.text not in fresh:
                 fresh.append(c.text)
         items = [(t, replicate_seeds(self.run["seed"], t, self.run["replicates"])) for t in fresh]
+        return candidates, items, self.backend.submit(items)
+
+    def _collect(self, pending):
+        """Waits for what _submit started and sets every candidate's fitness;
+        returns how many runs were fresh."""
+        candidates, items, handle = pending
+        cache = self.state["cache"]
         self.waiting = True
         try:
-            results = self.backend.map(items)
+            results = self.backend.collect(handle)
             again = [i for i, r in enumerate(results) if r[0] is None]
             if again:
                 self._failed(results[again[0]][1])
@@ -178,7 +189,9 @@ class Search:
         return out
 
     # --- one generation ------------------------------------------------------
-    def _record(self, population, front, fresh):
+    def _capture(self, population, front, fresh):
+        """The generation boundary in memory: the log's row, the population, the
+        front and the generator's state, as the state file will hold them."""
         scores = sorted(c.fitness.values[0] for c in population)
         elapsed = self._elapsed()
         row = dict(generation=self.state["generation"], evaluations=self.state["evaluations"],
@@ -193,8 +206,6 @@ class Search:
         self.state["rng"] = self.rng.getstate()
         self.state["elapsed"] = elapsed
         self.began = time.monotonic()
-        self._write(final=False)
-        self._show(row)
         return row
 
     def _write(self, final):
@@ -255,21 +266,30 @@ class Search:
         front = tools.ParetoFront(lambda a, b: a.fitness.values == b.fitness.values)
         population = self._restore(self.state["population"])
         front.update(self._restore(self.state["front"]))
+        unwritten = False  # a boundary captured whose files are not written yet
         if self.state["generation"] < 0:
             population = self._first_population()
             fresh = self.score(population)
             population = self._select(population)
             front.update(population)
             self.state["generation"] = 0
-            row = self._record(population, front, fresh)
+            row, unwritten = self._capture(population, front, fresh), True
         else:
             row = self.state["log"][-1]
         while not self._done(row) and not self.signo:
-            offspring = self._offspring(population)
-            fresh = self.score(offspring)
+            # The next generation's runs start first; the last boundary's files
+            # are written while they run, so that the workers never wait on them.
+            pending = self._submit(self._offspring(population))
+            if unwritten:
+                self._write(final=False)
+                self._show(row)
+            offspring = pending[0]
+            fresh = self._collect(pending)
             population = self._select(population + offspring)
             front.update(population)
             self.state["generation"] += 1
-            row = self._record(population, front, fresh)
+            row, unwritten = self._capture(population, front, fresh), True
         self._write(final=True)
+        if unwritten:
+            self._show(row)
         return 128 + self.signo if self.signo else 0
