@@ -13,6 +13,20 @@ def batches(items, workers, per_worker=10):
     return [items[i:i + size] for i in range(0, len(items), size)]
 
 
+def gather(pending, failure, why):
+    """The results of (parts, futures) in order; a batch whose future raises
+    `failure` gives each of its items a failure saying why(exception)."""
+    parts, futures = pending
+    out = []
+    for part, future in zip(parts, futures):
+        try:
+            out.extend(future.result())
+        except failure as e:
+            reason = why(e)
+            out.extend((None, reason, 0.0) for _ in part)
+    return out
+
+
 class ProcessBackend:
     """A local pool of `jobs` processes, each running one colony at a time."""
 
@@ -38,15 +52,10 @@ class ProcessBackend:
 
     def collect(self, pending):
         """The results of what submit() started, in order."""
-        parts, futures = pending
-        out = []
-        for part, future in zip(parts, futures):
-            try:
-                out.extend(future.result())
-            except cf.process.BrokenProcessPool as e:
-                self.pool = None  # a worker died: a new pool for the retries
-                out.extend((None, "a worker process died: %r" % e, 0.0) for _ in part)
-        return out
+        def lost(e):
+            self.pool = None  # a worker died: a new pool for the retries
+            return "a worker process died: %r" % e
+        return gather(pending, cf.process.BrokenProcessPool, lost)
 
     def close(self, kill=False):
         """Ends the pool; `kill` stops the runs under way at once."""
@@ -81,14 +90,8 @@ class DaskBackend:
 
     def collect(self, pending):
         """The results of what submit() started, in order."""
-        parts, futures = pending
-        out = []
-        for part, future in zip(parts, futures):
-            try:
-                out.extend(future.result())
-            except Exception as e:  # a worker that died twice, a lost connection
-                out.extend((None, "the cluster lost the batch: %r" % e, 0.0) for _ in part)
-        return out
+        # A worker that died twice, a lost connection: the batch fails.
+        return gather(pending, Exception, lambda e: "the cluster lost the batch: %r" % e)
 
     def close(self, kill=False):
         """Lets go of the cluster (its workers go on)."""

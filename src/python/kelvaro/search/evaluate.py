@@ -37,14 +37,14 @@ def replicate_seeds(seed, text, replicates):
     return out
 
 
-def load_function(spec):
+def load_function(where):
     """The callable MODULE:FUNCTION names (ImportError, AttributeError or ValueError)."""
-    module, sep, name = spec.partition(":")
+    module, sep, name = where.partition(":")
     if not sep or not module or not name:
-        raise ValueError("expected MODULE:FUNCTION, got %r" % spec)
+        raise ValueError("expected MODULE:FUNCTION, got %r" % where)
     fn = getattr(importlib.import_module(module), name)
     if not callable(fn):
-        raise ValueError("%s is not callable" % spec)
+        raise ValueError("%s is not callable" % where)
     return fn
 
 
