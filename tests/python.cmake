@@ -1,13 +1,26 @@
+# Sets `out` when the module's Python imports every one of `modules`; warns,
+# naming the Debian `packages` and `what` goes unregistered, when it does not.
+function(kelvaro_python_has out modules packages what)
+  execute_process(COMMAND ${Python3_EXECUTABLE} -c "import ${modules}"
+                  RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+  if(NOT rc EQUAL 0)
+    message(WARNING "${modules} missing for ${Python3_EXECUTABLE} (Debian: ${packages}): "
+                    "${what} are not registered")
+  endif()
+  if(rc EQUAL 0)
+    set(${out} ON PARENT_SCOPE)
+  else()
+    set(${out} OFF PARENT_SCOPE)
+  endif()
+endfunction()
+
 # The Python module's tests (pytest) and the examples they run, one CTest test
 # per file so that they run side by side. Each gets a temporary folder of its
 # own in the build folder, and the module and kelvaro-batch of this build.
 if(KELVARO_PYTHON)
-  execute_process(COMMAND ${Python3_EXECUTABLE} -c "import pytest, numpy"
-                  RESULT_VARIABLE _kelvaro_pytest OUTPUT_QUIET ERROR_QUIET)
-  if(NOT _kelvaro_pytest EQUAL 0)
-    message(WARNING "pytest or NumPy missing for ${Python3_EXECUTABLE} (Debian: python3-pytest "
-                    "python3-numpy): the Python module's tests are not registered")
-  else()
+  kelvaro_python_has(_kelvaro_pytest "pytest, numpy" "python3-pytest python3-numpy"
+                     "the Python module's tests")
+  if(_kelvaro_pytest)
     file(GLOB kelvaro_python_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/python/test_*.py)
     foreach(test ${kelvaro_python_tests})
       get_filename_component(name ${test} NAME_WE)
@@ -29,12 +42,9 @@ endif()
 # tree: the wheel of python3 -m build, and pip install . (tests/install_test.sh).
 # They share one CMake folder, so the second builds nothing.
 if(KELVARO_PYTHON)
-  execute_process(COMMAND ${Python3_EXECUTABLE} -c "import ensurepip, venv, build"
-                  RESULT_VARIABLE _kelvaro_venv OUTPUT_QUIET ERROR_QUIET)
-  if(NOT _kelvaro_venv EQUAL 0)
-    message(WARNING "venv or build missing for ${Python3_EXECUTABLE} (Debian: python3-venv "
-                    "python3-build): the pip and wheel install tests are not registered")
-  else()
+  kelvaro_python_has(_kelvaro_venv "ensurepip, venv, build" "python3-venv python3-build"
+                     "the pip and wheel install tests")
+  if(_kelvaro_venv)
     foreach(mode wheel pip)
       add_test(NAME install_${mode}
         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/install_test.sh ${mode} ${PROJECT_SOURCE_DIR}

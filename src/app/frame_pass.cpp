@@ -55,7 +55,6 @@ void serve_requests() {
     if (kSpace) {
         load_genome();
         note_colony_load(frame_number);
-        ++request_status.loads;
         request_status.loaded_at = frame_number;
         kSpace = 0;
     }

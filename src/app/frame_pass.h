@@ -23,7 +23,6 @@ void serve_requests();
 struct RequestStatus {
     char save[192];      // the last save's result, empty before the first
     char reload[192];    // the last colony reload's result, empty before the first
-    long loads = 0;      // reloads served since start
     long loaded_at = 0;  // frame_number at the last reload
 };
 extern RequestStatus request_status;
