@@ -54,6 +54,10 @@ bool plat_take_drag(double& dx, double& dy, bool& started) {
     s.drag[0] = s.drag[1] = 0, s.drag_started = false;
     return started || dx != 0 || dy != 0;
 }
+long plat_left_presses() {
+    return 0;
+}
+
 double plat_take_wheel() {
     const double w = fake::state().wheel;
     fake::state().wheel = 0;

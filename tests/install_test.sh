@@ -51,7 +51,12 @@ venv_install() {
     run_colony "$py" "$("$py" -c 'import sysconfig; print(sysconfig.get_path("platlib"))')"
     "$py" -c "import importlib.metadata as m, kelvaro
 assert m.version('kelvaro') == kelvaro.__version__, m.version('kelvaro')" || fail "two versions"
-    "$py" -m kelvaro | grep -q "^python: *$venv/bin/python" || fail "python3 -m kelvaro: $("$py" -m kelvaro)"
+    about=$("$py" -m kelvaro 2>&1) || fail "python3 -m kelvaro: $about"
+    grep -q "^python: *$venv/bin/python" <<<"$about" || fail "python3 -m kelvaro: $about"
+    # A reader that stopped reading (| head -1) gets no traceback: the pipe is closed before the start.
+    "$py" -c 'import os, subprocess, sys; r, w = os.pipe(); os.close(r)
+sys.exit(subprocess.run([sys.executable, "-m", "kelvaro"], stdout=w, stderr=subprocess.PIPE).stderr or None)' \
+        || fail "python3 -m kelvaro into a closed pipe"
     "$venv/bin/kelvaro-search" --help > /dev/null || fail "kelvaro-search --help failed"
     echo "install_test: $mode: kelvaro $("$py" -c 'import kelvaro; print(kelvaro.__version__)') in $venv"
 }

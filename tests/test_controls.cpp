@@ -2,11 +2,16 @@
 // switches and the pauses after them. F5 and F9 are covered end to end by
 // e2e_checkpoint.py (the colony and the view back, a damaged file changes nothing).
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <tuple>
 
 #include "fake_platform.h"
 #include "support.h"
+#include "platform/input_queue.h"
 #include "ui/panel_state.h"
+#include "view/checkpoint_requests.h"
+#include "view/designer_requests.h"
 
 namespace {
 
@@ -15,7 +20,7 @@ class Controls : public kt::WorldTest {
     void SetUp() override {
         kt::WorldTest::SetUp();
         fake::reset();
-        init_view_flags();
+        init_view_flags(), init_panel_state();
         camera = {0, 0, 0, 90, 0};  // level, heading 0: forward is +y
         restart_mouse_look();
         poll_controls();  // consume the restart; the cursor sits at the anchor
@@ -114,33 +119,95 @@ TEST_F(Controls, AFreeCursorTurnsNothingMouseLookRestartsWithoutAJumpAndIdlesInT
               std::tuple(0.f, 359.f, 0, 0, 0.0, 0u));
 }
 
-// A key and its panel control call the same action: pressing the key and
-// calling act() leave the same flags, and the panel's tooltip names that key.
-TEST_F(Controls, EveryPanelControlActsAsItsKey) {
+// Every row with a key: pressing the key leaves the flags that act() leaves,
+// and docs/keys.md holds the table as it is.
+TEST_F(Controls, EveryKeyActsAsItsRowAndTheDocsHoldTheTable) {
     const auto flags = [] {
-        return std::vector<int>{k_v,      k_g,          k_l,        show_map,     paused,
-                                kReturn,  kSpace,       k_p,        heat_channel, int(slab.axis),
-                                show_len, show_overlay, panel_open, showmouse};
+        return std::vector<int>{k_v,
+                                k_g,
+                                k_l,
+                                show_map,
+                                paused,
+                                step_wanted,
+                                kReturn,
+                                kSpace,
+                                k_p,
+                                heat_channel,
+                                int(slab.axis),
+                                slab.first,
+                                slab.thickness,
+                                show_len,
+                                move_file,
+                                show_overlay,
+                                panel_state.open,
+                                showmouse,
+                                recording,
+                                screenshot_wanted,
+                                step_back_wanted,
+                                genome_following,
+                                checkpoint_save_wanted,
+                                checkpoint_load_wanted};
     };
-    const std::pair<Key, Action> rows[] = {
-        {Key::V, Action::ToggleDivision},     {Key::G, Action::ToggleGravity},
-        {Key::L, Action::ToggleTypeOne},      {Key::M, Action::ToggleAxes},
-        {Key::F2, Action::TogglePause},       {Key::Return, Action::RequestDivide},
-        {Key::Space, Action::RequestReload},  {Key::P, Action::RequestSave},
-        {Key::F4, Action::HeatChannel},       {Key::F6, Action::ToggleSlice},
-        {Key::KeypadPlus, Action::ShowLenUp}, {Key::F1, Action::ToggleOverlay},
-        {Key::Tab, Action::TogglePanel},
+    const auto reset = [] {
+        init_view_flags(), init_panel_state();
+        k_v = k_g = kReturn = kSpace = k_p = step_back_wanted = genome_following = 0;
+        checkpoint_save_wanted = checkpoint_load_wanted = 0;
     };
-    for (const auto& [key, action] : rows) {
+    int keys = 0;
+    for (const ActionRow& row : kActions) {
+        if (row.key == Key::Count || row.stage == Stage::Flight) continue;
+        const Key key = Key(int(row.key) + row.keys - 1);  // the digits: 9
         SCOPED_TRACE(key_label(key));
-        EXPECT_STREQ(action_key_label(action), key_label(key));
-        init_view_flags(), init_panel_state(), k_v = k_g = kReturn = kSpace = k_p = 0;
+        reset();
         fake::press(key);
         poll_with({key});  // held and pressed: whichever stage polls it acts once
         const std::vector<int> by_key = flags();
-        init_view_flags(), init_panel_state(), k_v = k_g = kReturn = kSpace = k_p = 0;
-        act(action);
+        reset();
+        act(row.action, row.keys - 1);
         EXPECT_EQ(flags(), by_key);
+        ++keys;
+    }
+    EXPECT_EQ(keys, 28);
+    std::ifstream docs(KELVARO_DOCS "/keys.md");
+    const std::string text((std::istreambuf_iterator<char>(docs)), {});
+    EXPECT_NE(text.find(action_table_markdown()), std::string::npos)
+        << "docs/keys.md's table of actions should read:\n"
+        << action_table_markdown();
+}
+
+// Key events reach the GUI at most one change of a key a frame, and a
+// character never ahead of a key press that acts on the text before it.
+TEST(InputQueue, EachFrameTakesOneChangeOfAKeyAndKeepsTheOrder) {
+    constexpr int P = InputQueue::kKeyPress, R = InputQueue::kKeyRelease;
+    const InputEvent bs_down{InputEvent::kKey, true, true, false, 259, 0, P, 0, 0};
+    const InputEvent bs_up{InputEvent::kKey, true, true, false, 259, 0, R, 0, 0};
+    const InputEvent x_down{InputEvent::kKey, false, false, false, 88, 0, P, 0, 0};
+    const InputEvent x_up{InputEvent::kKey, false, false, false, 88, 0, R, 0, 0};
+    const InputEvent x_char{InputEvent::kChar, false, false, false, 0, 0, 0, 0, 'x'};
+    const InputEvent repeat{InputEvent::kKey, true, true, false, 259, 0, 2, 0, 0};
+    const InputEvent ctrl_down{InputEvent::kKey, false, false, true, 341, 0, P, 0, 0};
+    const InputEvent ctrl_up{InputEvent::kKey, false, false, true, 341, 0, R, 2, 0};
+    const InputEvent leave{InputEvent::kLeaveText, false, false, false, 0, 0, 0, 0, 0};
+    // The events of one poll, and how many each frame takes.
+    const std::pair<std::vector<InputEvent>, std::vector<int>> cases[] = {
+        {{bs_down, bs_up}, {1, 1}},                           // a tap spans two frames
+        {{x_down, x_char, x_up, x_down, x_char, x_up}, {6}},  // typing flows
+        {{bs_down, x_char, bs_up}, {1, 2}},                   // the character waits for Backspace
+        {{x_char, bs_down, repeat, bs_up}, {3, 1}},           // repeats change nothing
+        {{ctrl_down, x_down, x_char, ctrl_up}, {4}},          // modifiers alone flow
+        {{ctrl_down, bs_down, ctrl_up, x_char, bs_up}, {2, 3}},  // Ctrl held for Backspace's frame
+        {{x_char, leave, x_char}, {1, 1, 1}},  // Escape leaves the field in a frame of its own
+    };
+    for (const auto& [events, frames] : cases) {
+        InputQueue q;
+        for (const InputEvent& e : events) ASSERT_TRUE(q.push(e));
+        std::vector<int> taken;
+        while (q.size() > 0) {
+            int n = 0;
+            q.take_frame([&n](const InputEvent&) { ++n; });
+            taken.push_back(n);
+        }
+        EXPECT_EQ(taken, frames);
     }
 }
 
@@ -148,16 +215,20 @@ TEST_F(Controls, EveryPanelControlActsAsItsKey) {
 // type hidden, isolated or framed along an axis; the orbit keeps its distance.
 TEST_F(Controls, PanelControlsAndTheMouseOrbit) {
     act(Action::TogglePanel);
-    EXPECT_EQ(std::pair(int(panel_open), fake::state().captured), std::pair(1, false));
+    EXPECT_EQ(std::pair(int(panel_state.open), fake::state().captured), std::pair(1, false));
     act(Action::TogglePanel);
-    EXPECT_EQ(std::pair(int(panel_open), fake::state().captured), std::pair(0, true));
+    EXPECT_EQ(std::pair(int(panel_state.open), fake::state().captured), std::pair(0, true));
     act(Action::ToggleTypeHidden, 5);
     act(Action::ToggleTypeHidden, 250);  // every type outside 0..99
     EXPECT_EQ(std::tuple(type_hidden(5), type_hidden(6), type_hidden(-3)),
               std::tuple(true, false, true));
+    act(Action::ToggleTypeHidden, 1);  // type 1 has one switch, L's
+    EXPECT_EQ(std::pair(int(k_l), type_hidden(1)), std::pair(0, false));
     act(Action::IsolateThisType, 11);
     EXPECT_EQ(std::pair(move_file != 0, show_len), std::pair(true, 11));
     kt::place(5, 100, 100, 1), kt::place(5, 120, 110, 1);
+    act(Action::SetSliceAxis, int(SliceAxis::X));  // a slice starts at the colony's middle
+    EXPECT_EQ(slab.first, 110);
     act(Action::ViewAlongAxis, 2);  // from above: looking straight down at the colony
     EXPECT_EQ(std::tuple(camera.Xrot, camera.x, camera.y), std::tuple(0.f, 110.f, 105.f));
     toggle_mouse_look();  // a free cursor: the right button orbits, the wheel moves

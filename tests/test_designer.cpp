@@ -6,7 +6,7 @@
 #include "app/bytes.h"
 #include "app/checkpoint.h"
 #include "app/step_ring.h"
-#include "view/designer_keys.h"
+#include "view/designer_requests.h"
 #include "ui/genome_editor.h"
 #include "ui/inspector_text.h"
 
@@ -184,7 +184,7 @@ TEST_F(Designer, TheGenomeEditorAppliesSavesAndRevertsAsADesignerExpects) {
     EXPECT_TRUE(std::filesystem::is_symlink(kGenomeFile));
     EXPECT_EQ(std::pair(kt::read_file("real.vdna"), e.dirty()), std::pair(e.text, false));
     kt::write_file("real.vdna", std::string("EN=1\0", 5));
-    editor_watch_disk(e, 1e9);
+    editor_watch_disk(e);
     EXPECT_TRUE(e.changed_on_disk);
     EXPECT_FALSE(editor_revert(e));  // binary data: the editor keeps its text
     EXPECT_EQ(e.text, "EN=4;EN=5\n");

@@ -11,7 +11,7 @@
 #include "support.h"
 #include "view/frame_recorder.h"
 #include "view/picking.h"
-#include "view/designer_keys.h"
+#include "view/designer_requests.h"
 #include "view/run_control.h"
 #include "app/step_ring.h"
 

@@ -1,12 +1,15 @@
 // Following a file through inotify on its folder.
 #include "app/file_watch.h"
 
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 bool FileWatch::start(const char* folder, const char* name) {
     stop();
@@ -26,6 +29,15 @@ bool FileWatch::start(const char* folder, const char* name) {
         return false;
     }
     return true;
+}
+
+bool FileWatch::follow(const char* path) {
+    char resolved[PATH_MAX];
+    const char* p = realpath(path, resolved) ? resolved : path;  // a missing file: as named
+    const char* slash = std::strrchr(p, '/');
+    if (!slash) return start(".", p);
+    const std::string folder(p, slash == p ? 1 : std::size_t(slash - p));
+    return start(folder.c_str(), slash + 1);
 }
 
 void FileWatch::stop() {

@@ -22,6 +22,9 @@ class FileWatch {
     // Starts watching `name` in `folder`; false, with errno set, when the
     // system refuses (no inotify, too many watches).
     bool start(const char* folder, const char* name);
+    // Starts watching the file at `path`, or the file a symbolic link there
+    // points to (writes through the link land there); false as start().
+    bool follow(const char* path);
     // Stops watching.
     void stop();
     // A watch is running.

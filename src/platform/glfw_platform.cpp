@@ -26,14 +26,11 @@ constexpr int kPressQueue = 64;
 KeyPress g_presses[kPressQueue];
 int g_press_head = 0, g_press_count = 0;
 
-// Left clicks in order, at their places.
+// Left-button presses since the window opened, and the clicks in order, at their places.
+long g_left_presses = 0;
 constexpr int kClickQueue = 16;
 double g_clicks[kClickQueue][2];
 int g_click_head = 0, g_click_count = 0;
-
-// Escape was pressed while a text field had the keyboard: the next GUI frame
-// takes the keyboard from it.
-bool g_release_text = false;
 
 // The right button's drag over the view, and the wheel.
 bool g_dragging = false, g_drag_started = false;
@@ -157,12 +154,15 @@ void on_key(GLFWwindow* window, int code, int scancode, int action, int mods) {
     // Escape, which gives the keyboard back (and keeps the text as typed).
     if (gui_wants_text()) {
         if (code == GLFW_KEY_ESCAPE && action == GLFW_PRESS)
-            g_release_text = true;
+            gui_leave_text();
         else
             gui_key(window, code, scancode, action, mods);
         return;
     }
-    gui_key(window, code, scancode, action, mods);
+    // Outside a text field Tab only opens and closes the panel: the GUI never
+    // sees it go down, so it never moves the keyboard to a control.
+    if (code != GLFW_KEY_TAB || action == GLFW_RELEASE)
+        gui_key(window, code, scancode, action, mods);
     if (action != GLFW_PRESS) return;
     // Labels are read at every press, so a layout switched while the window
     // has the focus applies at once. A press is rare; the look-up is cheap.
@@ -175,6 +175,7 @@ void on_key(GLFWwindow* window, int code, int scancode, int action, int mods) {
 
 void on_mouse_button(GLFWwindow* window, int button, int action, int mods) {
     gui_mouse_button(window, button, action, mods);
+    if (button == GLFW_MOUSE_BUTTON_LEFT && action == GLFW_PRESS) ++g_left_presses;
     if (button == GLFW_MOUSE_BUTTON_RIGHT) return right_button(window, action);
     // A click on the panel is the panel's: it never picks a cell.
     if (button != GLFW_MOUSE_BUTTON_LEFT || action != GLFW_PRESS || gui_wants_mouse()) return;
@@ -273,6 +274,10 @@ bool plat_take_drag(double& dx, double& dy, bool& started) {
     return started || dx != 0 || dy != 0;
 }
 
+long plat_left_presses() {
+    return g_left_presses;
+}
+
 double plat_take_wheel() {
     const double w = g_wheel;
     g_wheel = 0;
@@ -280,8 +285,7 @@ double plat_take_wheel() {
 }
 
 void plat_gui_new_frame() {
-    gui_new_frame(g_release_text);
-    g_release_text = false;
+    gui_new_frame();
 }
 
 void plat_pause_ms(int ms) {

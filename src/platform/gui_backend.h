@@ -21,5 +21,8 @@ void gui_mouse_button(GLFWwindow* window, int button, int action, int mods);
 void gui_scroll(GLFWwindow* window, double dx, double dy);
 void gui_char(GLFWwindow* window, unsigned int c);
 void gui_focus(GLFWwindow* window, int focused);
-// Starts a GUI frame; `release_text` takes the keyboard from a text field.
-void gui_new_frame(bool release_text);
+// Escape in a text field: the field gives the keyboard back once the keys
+// typed before it were read; from now on keys are the view's.
+void gui_leave_text();
+// Starts a GUI frame with the next frame's worth of queued keys.
+void gui_new_frame();

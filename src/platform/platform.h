@@ -81,6 +81,8 @@ void plat_pause_ms(int ms);
 bool plat_take_drag(double& dx, double& dy, bool& started);
 // Wheel clicks over the view since the last call (positive: away from the user).
 double plat_take_wheel();
+// Left-button presses the window has had since it opened (the panel's included).
+long plat_left_presses();
 
 // ---- The window itself (the program's shell only) ----
 

@@ -1,32 +1,15 @@
 // The genome editor's model: check as typed, Apply, Save, Revert.
 #include "ui/genome_editor.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 
 #include "app/files.h"
-#include "view/designer_keys.h"
+#include "view/designer_requests.h"
 
 namespace {
-
-// The file's identity and age, to notice a change made by someone else.
-struct Stamp {
-    long long mtime_ns = -1, size = -1, inode = -1;
-    bool operator==(const Stamp&) const = default;
-};
-Stamp g_stamp;         // as the editor last read or wrote the file
-double g_looked = -1;  // when the disk was last looked at
-
-Stamp stamp_of(const char* path) {
-    struct stat st;
-    if (stat(path, &st) != 0) return {};
-    return {st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec, st.st_size,
-            (long long)st.st_ino};
-}
 
 // Where a save goes: the target of a symbolic link, so the link stays a link.
 std::string save_path() {
@@ -49,7 +32,7 @@ void editor_text_changed(GenomeEditor& e) {
 bool editor_revert(GenomeEditor& e) {
     e.loaded = true;
     e.changed_on_disk = false;
-    g_stamp = stamp_of(kGenomeFile);
+    e.watch.follow(kGenomeFile);  // from now on; where it cannot, no change is reported
     std::string text;
     FileReader in(kGenomeFile);
     if (in.opened()) {
@@ -86,14 +69,12 @@ bool editor_save(GenomeEditor& e) {
     }
     e.saved = e.text;
     e.changed_on_disk = false;
-    g_stamp = stamp_of(kGenomeFile);
+    e.watch.take();           // the editor's own save is no change on disk
     forget_genome_changes();  // F8 must not reload what the editor itself wrote
     std::snprintf(e.status, sizeof e.status, "Saved %zu bytes to %s", e.text.size(), path.c_str());
     return true;
 }
 
-void editor_watch_disk(GenomeEditor& e, double now_s) {
-    if (!e.loaded || now_s - g_looked < 0.5) return;
-    g_looked = now_s;
-    if (!(stamp_of(kGenomeFile) == g_stamp)) e.changed_on_disk = true;
+void editor_watch_disk(GenomeEditor& e) {
+    if (e.loaded && e.watch.take() != FileChange::None) e.changed_on_disk = true;
 }

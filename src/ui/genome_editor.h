@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/file_watch.h"
 #include "app/genome_check.h"
 
 // The editor's state.
@@ -15,6 +16,7 @@ struct GenomeEditor {
     bool loaded = false;           // the file was read once (the panel reads it when first shown)
     bool changed_on_disk = false;  // the file changed since it was read or written
     char status[256] = "";         // the last Apply, Save or Revert: what it did or why it failed
+    FileWatch watch;               // dna.vdna (or its link's target), from the first read on
     // There are edits not yet saved.
     bool dirty() const { return text != saved; }
 };
@@ -34,5 +36,5 @@ void editor_apply(GenomeEditor& e, long frame);
 // atomic writer. With F8 on, the program's own save reloads nothing.
 bool editor_save(GenomeEditor& e);
 // Looks whether dna.vdna changed on disk since the editor read or wrote it;
-// cheap enough for every frame (it looks at most twice a second).
-void editor_watch_disk(GenomeEditor& e, double now_s);
+// cheap enough for every frame (one read of an empty event queue).
+void editor_watch_disk(GenomeEditor& e);

@@ -69,7 +69,7 @@ void draw_inspector(int width) {
     const char* lines[6] = {buf[0], buf[1], buf[2], buf[3], buf[4], buf[5]};
     float w = 260;  // wide enough for the gene's fields
     for (int k = 0; k < told; ++k) w = std::max(w, screen::text_width(story[k]) + 14);
-    const float x = width - 6.0f - w, y = 246;  // below the F1 key legend
+    const float x = width - 6.0f - w, y = 6;
     const float story_y = y + 6 * kLine + 8 + 104;
     screen::panel(x, y, x + w, story_y + told * kLine + 6);
     for (int k = 0; k < 6; ++k) screen::text(x + 6, y + 6 + k * kLine, lines[k], 235, 235, 235);
@@ -85,14 +85,17 @@ void draw_inspector(int width) {
 
 }  // namespace
 
-void draw_inside_panels(int width, int height, bool panel_open) {
-    if (width <= 0 || height <= 0) return;
-    const bool boxes =
-        !panel_open && (inspected_cell >= 0 || paused || slab.axis != SliceAxis::Off);
-    if (heat_channel < 0 && !boxes) return;
+void draw_inside_panels(int width, int height, int view_w) {
+    if (view_w <= 0 || height <= 0) return;
+    // While the control panel is open the inspector lives there; the modes and
+    // the colour bar stay over the view, beside the panel.
+    const bool panel_open = view_w < width;
+    const bool inspector = !panel_open && inspected_cell >= 0 && inspected_cell < Cells_count;
+    const bool modes = paused || slab.axis != SliceAxis::Off;
+    if (heat_channel < 0 && !modes && !inspector) return;
     screen::begin_screen(width, height);
-    if (heat_channel >= 0) draw_colour_bar(width, height);
-    if (boxes) draw_modes(width, height);
-    if (boxes && inspected_cell >= 0 && inspected_cell < Cells_count) draw_inspector(width);
+    if (heat_channel >= 0) draw_colour_bar(view_w, height);
+    if (modes) draw_modes(view_w, height);
+    if (inspector) draw_inspector(width);
     screen::end_screen();
 }

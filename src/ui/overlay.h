@@ -1,10 +1,12 @@
-// overlay: what a person watching the embryo wants to know, drawn over the view
-// on F1 (frame, cells, type counts, rates, switches, keys, a population plot).
-// Nothing here changes a simulated value. GL side.
+// overlay: the statistics the panel shows (the census, the population
+// history, the rates), kept every frame, and F1's status line over the view:
+// frame, cells, frame rate, the switches in force, the latest status and where
+// the controls are. Nothing here changes a simulated value. GL side.
 #pragma once
 
 // Once per frame, after the scene: updates the statistics and, while
-// show_overlay is set, draws the overlay over a client area of width x height.
+// show_overlay is set (and the panel is closed), draws the status line over a
+// client area of width x height.
 // Leaves every piece of GL state as it found it, the current colour included.
 void overlay_frame(int width, int height);
 

@@ -2,9 +2,16 @@
 #include "ui/overlay_stats.h"
 
 #include "sim/world.h"
+#include "view/cell_drawing.h"
 
 #include <algorithm>
 #include <iterator>
+
+Rgb census_colour(int type) {
+    Rgb c;
+    if (type == TypeCensus::kOther || !type_color(type, c)) c = {128, 128, 128};
+    return c;
+}
 
 void TypeCensus::take() {
     std::fill(std::begin(count), std::end(count), 0);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "sim/sizes.h"
+#include "view/rgb.h"
 
 // Cells per type in the live colony: types 0..99, and one bucket for all others.
 struct TypeCensus {
@@ -18,6 +19,10 @@ struct TypeCensus {
     // type first; the "other" bucket is index kOther). Returns how many.
     int top(int n, int* out) const;
 };
+
+// A type's colour for swatches and plot lines: its own, or grey for a type
+// without one and for the "other" bucket.
+Rgb census_colour(int type);
 
 // A rate over a sliding window: samples of a running total (frames drawn,
 // signal passes done) with their times; the rate is the growth of the total

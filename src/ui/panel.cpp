@@ -1,43 +1,32 @@
-// The control panel: its window, its opener, the map of its controls and the
-// sections on running, switches, types, looking inside, files and the plot.
+// The control panel: its window, its opener, and the sections on running,
+// switches, types, looking inside, the inspector, files, the plot and the keys.
 #include "ui/panel.h"
 
 #include <GL/gl.h>
 #include <imgui.h>
-#include <time.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <string>
 
-#include "app/files.h"
 #include "app/frame_pass.h"
 #include "platform/gui.h"
+#include "platform/platform.h"
 #include "sim/switches.h"
-#include "sim/worker.h"
-#include "ui/controls.h"
+#include "sim/world.h"
 #include "ui/inspector_text.h"
 #include "ui/overlay.h"
 #include "ui/overlay_stats.h"
+#include "ui/panel_genome.h"
+#include "ui/panel_map.h"
 #include "ui/panel_state.h"
 #include "ui/panel_widgets.h"
 #include "view/cell_drawing.h"
-#include "view/gl_text.h"
-#include "view/checkpoint_keys.h"
-#include "view/inside_gl.h"
+#include "view/checkpoint_requests.h"
 #include "view/flags.h"
+#include "view/gl_text.h"
+#include "view/inside_gl.h"
 
 namespace {
-
-// The controls' boxes this frame and as last written, for KELVARO_PANEL_MAP.
-std::string g_map, g_map_written;
-
-double now_s() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
 
 // The closed panel: a button of kOpenerSize pixels square in the top left
 // corner, drawn without a GUI frame, so that a closed panel costs next to
@@ -48,9 +37,7 @@ void draw_opener(int width, int height) {
     screen::rect(2, 2, kOpenerSize - 2, kOpenerSize - 2);
     screen::text(9, 14, "Tab", 235, 235, 235);
     screen::end_screen();
-    char line[64];
-    std::snprintf(line, sizeof line, "Open the panel\t0 0 %d %d\n", kOpenerSize, kOpenerSize);
-    g_map += line;
+    panel_map_add("Open the panel", 0, 0, kOpenerSize, kOpenerSize);
 }
 
 // The panel's background, filled as a clear of its part of the window (far
@@ -64,146 +51,108 @@ void fill_background(int width, int height, int w) {
     glPopAttrib();
 }
 
-}  // namespace
-
-void key_tip(const char* label, Action action, const char* also) {
-    mapped(label);
-    if (!ImGui::IsItemHovered()) return;
-    const char* key = action_key_label(action);
-    if (also)
-        ImGui::SetTooltip("Key: %s, %s", key ? key : "none", also);
-    else if (key)
-        ImGui::SetTooltip("Key: %s", key);
-}
-
-void mapped(const char* label) {
-    const ImVec2 a = ImGui::GetItemRectMin(), b = ImGui::GetItemRectMax();
-    char line[160];
-    std::snprintf(line, sizeof line, "%s\t%.0f %.0f %.0f %.0f\n", label, a.x, a.y, b.x, b.y);
-    g_map += line;
-}
-
-void action_checkbox(const char* label, bool on, Action action, int value) {
-    if (ImGui::Checkbox(label, &on)) act(action, value);
-    key_tip(label, action);
-}
-
-void action_button(const char* label, Action action, int value) {
-    if (ImGui::Button(label)) act(action, value);
-    key_tip(label, action);
-}
-
-bool section(const char* label, bool open) {
-    const bool shown = ImGui::CollapsingHeader(label, open ? ImGuiTreeNodeFlags_DefaultOpen : 0);
-    mapped(label);
-    return shown;
-}
-
-void status_line(const char* what, const char* line) {
-    if (line[0])
-        ImGui::TextWrapped("%s: %s", what, line);
-    else
-        ImGui::TextDisabled("%s: nothing yet", what);
-}
-
-void panel_run_section(long frame) {
+void run_section(long frame) {
     if (!section("Run", true)) return;
-    action_button(paused ? "Resume" : "Pause", Action::TogglePause);
+    action_checkbox(Action::TogglePause, paused);
     ImGui::SameLine();
-    action_button("Step", Action::Step);
+    action_button(Action::Step);
     ImGui::SameLine();
-    action_button("Step back", Action::StepBack);
+    action_button(Action::StepBack);
     const ShownStats s = shown_stats();
     ImGui::Text("Frame %ld, %ld since the last load", frame, frame - request_status.loaded_at);
+    mapped("Frame");
     ImGui::Text("Cells %d of %d", s.census.live, kMaxCells);
     ImGui::Text("%.1f frames/s, %.1f signal passes/s", s.frame_rate, s.pass_rate);
+    int cap = panel_state.frame_rate_cap;
     ImGui::SetNextItemWidth(160);
-    ImGui::SliderInt("Frame-rate cap", &frame_rate_cap, 0, 120,
-                     frame_rate_cap ? "%d frames/s" : "off");
+    // Never a text field: a slider that Tab or a double click would turn into
+    // one would keep the keyboard from the view.
+    if (ImGui::SliderInt("Frame-rate cap", &cap, 0, 120, cap ? "%d frames/s" : "off",
+                         ImGuiSliderFlags_NoInput))
+        act(Action::SetFrameRateCap, cap);
     mapped("Frame-rate cap");
+    row_tip(action_row(Action::SetFrameRateCap));
 }
 
-void panel_switches_section() {
+void switches_section() {
     if (!section("Switches", true)) return;
-    action_checkbox("Division", k_v, Action::ToggleDivision);
+    action_checkbox(Action::ToggleDivision, k_v);
     ImGui::SameLine(150);
-    action_checkbox("Gravity", k_g, Action::ToggleGravity);
-    action_checkbox("Type 1 shown", k_l, Action::ToggleTypeOne);
+    action_checkbox(Action::ToggleGravity, k_g);
+    action_checkbox(Action::ToggleTypeOne, k_l);
     ImGui::SameLine(150);
-    action_checkbox("Axes", show_map, Action::ToggleAxes);
-    action_checkbox("Signal marks", signal_marks, Action::ToggleSignalMarks);
-    if (ImGui::IsItemHovered())
-        ImGui::SetTooltip(
-            "Cells are drawn black, red or green where the level on channel 2, 3, "
-            "4 or 5 equals show_len: these are marks, not cell types");
-    ImGui::TextDisabled("  marks where a level on channels 2-5 equals show_len");
+    action_checkbox(Action::ToggleAxes, show_map);
+    action_checkbox(Action::ToggleSignalMarks, signal_marks);
+    caption("marks where a level on channels 2-5 equals show_len");
     ImGui::Text("Isolate: %s", move_file ? "on" : "off");
     ImGui::SameLine();
-    action_button("Show all", Action::IsolateType, 0);
+    action_button(Action::IsolateType, 0);
     ImGui::SameLine();
     ImGui::Text("show_len %d", show_len);
     ImGui::SameLine();
-    action_button("-", Action::ShowLenDown);
+    action_button(Action::ShowLenDown, 0, "-");
     ImGui::SameLine();
-    action_button("+", Action::ShowLenUp);
-    action_button("Divide every cell", Action::RequestDivide);
+    action_button(Action::ShowLenUp, 0, "+");
+    action_button(Action::RequestDivide);
 }
-
-namespace {
 
 // A type's swatch: its colour, or a mark that it has none of its own.
 void type_swatch(int t) {
-    Rgb c;
-    if (t != TypeCensus::kOther && type_color(t, c)) {
-        ImGui::ColorButton("##swatch", ImVec4(c.r / 255.0f, c.g / 255.0f, c.b / 255.0f, 1),
+    Rgb own;
+    const Rgb c = census_colour(t);
+    const bool has_own = t != TypeCensus::kOther && type_color(t, own);
+    if (!has_own)
+        ImGui::PushStyleColor(ImGuiCol_Button, ImVec4(c.r / 255.f, c.g / 255.f, c.b / 255.f, 1));
+    if (has_own)
+        ImGui::ColorButton("##swatch", ImVec4(c.r / 255.f, c.g / 255.f, c.b / 255.f, 1),
                            ImGuiColorEditFlags_NoTooltip, ImVec2(16, 16));
-        return;
-    }
-    ImGui::PushStyleColor(ImGuiCol_Button, ImVec4(0.25f, 0.25f, 0.25f, 1));
-    ImGui::Button("~", ImVec2(16, 16));
-    ImGui::PopStyleColor();
-    if (ImGui::IsItemHovered())
+    else
+        ImGui::Button("~", ImVec2(16, 16));
+    if (!has_own) ImGui::PopStyleColor();
+    if (!has_own && ImGui::IsItemHovered())
         ImGui::SetTooltip("No colour of its own: drawn in the colour of the cell before it");
 }
 
 // One row: swatch, shown or hidden, the name (a click isolates it), the count.
+// Type 1's box is L's switch.
 void type_row(int t, int count) {
     ImGui::PushID(t);
     type_swatch(t);
     ImGui::SameLine();
     char label[48];
-    std::snprintf(label, sizeof label, "Shown##type%d", t);
-    bool shown = !hidden_type[t];
-    if (ImGui::Checkbox(label, &shown)) act(Action::ToggleTypeHidden, t);
-    std::snprintf(label, sizeof label, "Show type %d", t);
-    mapped(label);
+    std::snprintf(label, sizeof label, "Shown##Show type %d", t);
+    const bool shown = t == 1 ? k_l && !hidden_type[1] : !hidden_type[t];
+    action_checkbox(Action::ToggleTypeHidden, shown, t, label);
     ImGui::SameLine();
     if (t == TypeCensus::kOther) {
         ImGui::Text("other types");
     } else {
-        std::snprintf(label, sizeof label, "type %d", t);
-        if (ImGui::Selectable(label, move_file && show_len == t, 0, ImVec2(70, 0)))
-            act(Action::IsolateThisType, t);
         std::snprintf(label, sizeof label, "Isolate type %d", t);
-        key_tip(label, Action::IsolateType, "the digit with show_len at the type");
+        char name[80];
+        std::snprintf(name, sizeof name, "type %d##%s", t, label);
+        if (ImGui::Selectable(name, move_file && show_len == t, 0, ImVec2(70, 0)))
+            act(Action::IsolateThisType, t);
+        mapped(label);
+        row_tip(action_row(Action::IsolateThisType));
     }
-    ImGui::SameLine(190);
+    ImGui::SameLine(250);
     ImGui::Text("%d", count);
     ImGui::PopID();
 }
 
-}  // namespace
-
-void panel_types_section() {
+void types_section() {
     if (!section("Types", true)) return;
     const TypeCensus& census = shown_stats().census;
     for (int t = 0; t <= TypeCensus::kOther; ++t)
-        if (census.count[t] > 0 || hidden_type[t]) type_row(t, census.count[t]);
+        if (census.count[t] > 0 || hidden_type[t] || (t == 1 && !k_l)) type_row(t, census.count[t]);
 }
 
-void panel_inside_section() {
+}  // namespace
+
+namespace {
+
+void inside_section() {
     if (!section("Looking inside", false)) return;
-    int channel = heat_channel + 1;
     static const char* const kChannelsShown =
         "off\0"
         "0\0"
@@ -226,38 +175,43 @@ void panel_inside_section() {
         "17\0"
         "18\0"
         "19\0";
+    int channel = heat_channel + 1;
     ImGui::SetNextItemWidth(90);
     if (ImGui::Combo("Heat map channel", &channel, kChannelsShown))
         act(Action::SetHeatChannel, channel - 1);
-    key_tip("Heat map channel", Action::HeatChannel, "Shift+F4 back");
+    mapped("Heat map channel");
+    row_tip(action_row(Action::SetHeatChannel));
     int axis = int(slab.axis);
     ImGui::SetNextItemWidth(90);
     if (ImGui::Combo("Slice across", &axis, "off\0x\0y\0z\0")) act(Action::SetSliceAxis, axis);
-    key_tip("Slice across", Action::ToggleSlice);
+    mapped("Slice across");
+    row_tip(action_row(Action::SetSliceAxis));
     int first = slab.first, thickness = slab.thickness;
-    if (ImGui::SliderInt("Slice position", &first, 1, kInteriorMax))
+    const ImGuiSliderFlags no_text = ImGuiSliderFlags_NoInput;
+    if (ImGui::SliderInt("Slice position", &first, 1, kInteriorMax, "%d", no_text))
         act(Action::SetSlabFirst, first);
-    key_tip("Slice position", Action::SlabUp, "Page Down");
-    if (ImGui::SliderInt("Slice thickness", &thickness, 1, kMaxSlabThickness))
+    mapped("Slice position");
+    row_tip(action_row(Action::SetSlabFirst));
+    if (ImGui::SliderInt("Slice thickness", &thickness, 1, kMaxSlabThickness, "%d", no_text))
         act(Action::SetSlabThickness, thickness);
-    key_tip("Slice thickness", Action::SlabThicker, "[");
-    action_button("Frame (Home)", Action::FrameColony);
+    mapped("Slice thickness");
+    row_tip(action_row(Action::SetSlabThickness));
+    action_button(Action::FrameColony);
+    action_button(Action::ViewAlongAxis, 2, "From above");
     ImGui::SameLine();
-    action_button("From above", Action::ViewAlongAxis, 2);
+    action_button(Action::ViewAlongAxis, 1, "Front");
     ImGui::SameLine();
-    action_button("Front", Action::ViewAlongAxis, 1);
-    ImGui::SameLine();
-    action_button("Side", Action::ViewAlongAxis, 0);
+    action_button(Action::ViewAlongAxis, 0, "Side");
 }
 
-void panel_inspector_section() {
-    static int shown_cell = -1;  // a newly picked cell opens the section
+void inspector_section() {
+    int& shown_cell = panel_state.inspector_shown;  // a newly picked cell opens the section
     if (inspected_cell >= 0 && inspected_cell != shown_cell) ImGui::SetNextItemOpen(true);
     shown_cell = inspected_cell;
     if (!section("Inspector", false)) return;
     const int i = inspected_cell;
     if (i < 0 || i >= Cells_count) {
-        ImGui::TextDisabled("Click a cell in the view to inspect it");
+        caption("Click a cell in the view to inspect it");
         return;
     }
     const TCells& c = Cells[i];
@@ -279,58 +233,79 @@ void panel_inspector_section() {
     for (int k = 0; k < told; ++k) ImGui::TextWrapped("%s", story[k]);
 }
 
-void panel_files_section() {
+void files_section() {
     if (!section("Files", false)) return;
-    action_button("Reload", Action::RequestReload);
+    action_button(Action::RequestReload);
     ImGui::SameLine();
-    action_button("Save colony", Action::RequestSave);
+    action_button(Action::RequestSave);
+    action_button(Action::SaveCheckpoint);
     ImGui::SameLine();
-    action_button("Checkpoint", Action::SaveCheckpoint);
+    action_button(Action::LoadCheckpoint);
+    action_button(Action::Screenshot);
     ImGui::SameLine();
-    action_button("Load it", Action::LoadCheckpoint);
-    action_button("Screenshot", Action::Screenshot);
-    ImGui::SameLine();
-    action_button(recording ? "Stop recording" : "Record", Action::ToggleRecording);
-    status_line("Save (P)", request_status.save);
-    status_line("Reload (Space)", request_status.reload);
-    status_line("Checkpoint (F5, F9)", checkpoint_status());
-    status_line("Screenshot (F12)", screenshot_status);
-    status_line("Record (F11)", recording_status());
+    action_checkbox(Action::ToggleRecording, recording);
+    status_line("Save", request_status.save);
+    status_line("Reload", request_status.reload);
+    status_line("Checkpoint", checkpoint_status());
+    status_line("Screenshot", panel_state.screenshot_status);
+    status_line("Record", recording_status());
 }
 
-void panel_plot_section() {
+// Live cells (white) and the most numerous types (their colours) over the
+// last frames, newest on the right, with the scale.
+void plot_section() {
     if (!section("Plot", false)) return;
     const ShownStats s = shown_stats();
     const PopulationHistory& h = s.history;
     constexpr int kShown = 5;
     int top[kShown];
     const int shown = s.census.top(kShown, top);
+    const int peak = std::max(1, h.peak_live());
+    ImGui::Text("max %d", peak);
     const ImVec2 at = ImGui::GetCursorScreenPos();
     const float w = ImGui::GetContentRegionAvail().x, ht = 120;
     ImGui::Dummy(ImVec2(w, ht));
     ImDrawList* draw = ImGui::GetWindowDrawList();
     draw->AddRectFilled(at, ImVec2(at.x + w, at.y + ht), IM_COL32(20, 20, 20, 255));
     const int n = h.size();
-    if (n < 2) return;
-    const float peak = float(std::max(1, h.peak_live()));
     const float step = w / float(PopulationHistory::kFrames - 1);
-    for (int k = -1; k < shown; ++k) {
-        Rgb c{255, 255, 255};
-        if (k >= 0 && (top[k] == TypeCensus::kOther || !type_color(top[k], c))) c = {128, 128, 128};
+    for (int k = -1; k < shown && n >= 2; ++k) {
+        const Rgb c = k < 0 ? Rgb{255, 255, 255} : census_colour(top[k]);
         ImVec2 line[PopulationHistory::kFrames];
         for (int age = 0; age < n; ++age) {
             const std::int32_t v = k < 0 ? h.live(age) : h.count(age, top[k]);
-            line[age] = ImVec2(at.x + w - age * step, at.y + ht - ht * float(v) / peak);
+            line[age] = ImVec2(at.x + w - age * step, at.y + ht - ht * float(v) / float(peak));
         }
         draw->AddPolyline(line, n, IM_COL32(c.r, c.g, c.b, 255), 0, 1.5f);
     }
-    ImGui::Text("Live cells (white) and the %d most numerous types, last %d frames", shown, n);
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "0 to %d cells: live cells (white) and the %d most numerous types, over the "
+                  "last %d frames",
+                  peak, shown, n);
+    caption(text);
 }
 
+// Every key, from the action table.
+void keys_section() {
+    if (!section("Keys", false)) return;
+    char buf[32];
+    for (const ActionRow& row : kActions) {
+        const char* key = row_keys(row, buf, sizeof buf);
+        if (!key) continue;
+        ImGui::TextWrapped("%s: %s", key, row.does);
+    }
+}
+
+}  // namespace
+
 void draw_panel(int width, int height, long frame) {
-    g_map.clear();
-    // While F1 is shown its legend names Tab, and its box holds the corner.
-    if (!panel_open) return show_overlay ? void() : draw_opener(width, height);
+    panel_map_begin();
+    // The presses this frame has seen: a test reads the map for its next click
+    // only once the frame that saw the last one has laid the panel out.
+    panel_map_add("Clicks seen", float(plat_left_presses()), 0, 0, 0);
+    // While the F1 status line is shown it names Tab, and covers the corner.
+    if (!panel_state.open) return show_overlay ? void() : draw_opener(width, height);
     const int w = panel_width(width);
     fill_background(width, height, w);
     plat_gui_new_frame();
@@ -340,24 +315,19 @@ void draw_panel(int width, int height, long frame) {
         const ImGuiWindowFlags flags = ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize |
                                        ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoBackground;
         if (ImGui::Begin("Kelvaro (Tab closes)", nullptr, flags)) {
-            panel_run_section(frame);
-            panel_switches_section();
-            panel_types_section();
-            panel_inside_section();
-            panel_inspector_section();
-            panel_genome_section(frame, now_s());
-            panel_files_section();
-            panel_plot_section();
+            ImGui::PushTextWrapPos(0.0f);  // every text wraps at the panel's edge
+            run_section(frame);
+            switches_section();
+            types_section();
+            inside_section();
+            inspector_section();
+            panel_genome_section(frame);
+            files_section();
+            plot_section();
+            keys_section();
+            ImGui::PopTextWrapPos();
         }
         ImGui::End();
     }
     plat_gui_render();
-}
-
-void write_panel_map_if_asked() {
-    static const char* path = std::getenv("KELVARO_PANEL_MAP");
-    if (!path || g_map == g_map_written) return;
-    AtomicFileWriter out(path);
-    out.write(g_map.data(), g_map.size());
-    if (out.commit()) g_map_written = g_map;
 }

@@ -6,7 +6,9 @@
 #include <cstdio>
 
 #include "ui/genome_editor.h"
+#include "ui/panel_genome.h"
 #include "ui/panel_widgets.h"
+#include "view/designer_requests.h"
 
 namespace {
 
@@ -47,11 +49,12 @@ void editor_buttons(GenomeEditor& e, long frame) {
 
 }  // namespace
 
-void panel_genome_section(long frame, double now_s) {
+void panel_genome_section(long frame) {
     if (!section("Genome", false)) return;
     GenomeEditor& e = genome_editor();
     if (!e.loaded) editor_revert(e);
-    editor_watch_disk(e, now_s);
+    editor_watch_disk(e);
+    action_checkbox(Action::FollowGenome, genome_following);
     ImGui::Text("dna.vdna%s", e.dirty() ? "  (unsaved changes)" : "");
     if (e.changed_on_disk) {
         ImGui::TextColored(ImVec4(1, 0.6f, 0.3f, 1), "dna.vdna changed on disk%s",
@@ -67,4 +70,5 @@ void panel_genome_section(long frame, double now_s) {
     findings_list(e);
     editor_buttons(e, frame);
     if (e.status[0]) ImGui::TextWrapped("%s", e.status);
+    if (genome_status()[0]) ImGui::TextWrapped("%s", genome_status());
 }

@@ -1,29 +1,24 @@
-// Small helpers of the panel's sections: a control that names its key, and
-// the record of where each control lies (for the tests' map).
+// The panel's small widgets: controls made from rows of the action table (so
+// a control's label, tooltip and key come from its row), and the record of
+// where each control lies (for the tests' map). Dear ImGui, main thread.
 #pragma once
 
 #include "ui/actions.h"
 
-// After a control: its tooltip names the key of `action` (and `also`, when
-// given), and its box goes to the panel's map under `label`.
-void key_tip(const char* label, Action action, const char* also = nullptr);
-// After a control without a key: its box goes to the map under `label`.
+// The last item's box goes to the map under `label`.
 void mapped(const char* label);
-// A checkbox showing `on`; a click carries out `action` with `value`.
-void action_checkbox(const char* label, bool on, Action action, int value = 0);
-// A button that carries out `action` with `value`.
-void action_button(const char* label, Action action, int value = 0);
+// The last item's tooltip: `row`'s description and its key, shown beside the
+// panel so that it covers none of the panel's text.
+void row_tip(const ActionRow& row);
+// A checkbox for `action`, ticked when `on`; a click carries it out with
+// `value`. `text`, when given, replaces the row's label; "shown##name" shows
+// "shown" and is mapped as "name".
+void action_checkbox(Action action, bool on, int value = 0, const char* text = nullptr);
+// A button for `action`; a click carries it out with `value`. `text` as above.
+void action_button(Action action, int value = 0, const char* text = nullptr);
 // A section's header, open at start when `open`; true while it is open.
 bool section(const char* label, bool open);
-// A line of status text, greyed while empty.
+// The last status of `what`, wrapped at the panel's edge, greyed while empty.
 void status_line(const char* what, const char* line);
-
-// The panel's sections, each under its header.
-void panel_run_section(long frame);
-void panel_switches_section();
-void panel_types_section();
-void panel_inside_section();
-void panel_inspector_section();
-void panel_genome_section(long frame, double now_s);
-void panel_files_section();
-void panel_plot_section();
+// A caption wrapped at the panel's edge.
+void caption(const char* text);

@@ -1,21 +1,23 @@
 // The view's flags and their start values.
 #include "view/flags.h"
 
-BOOLEAN k_l = 0;
-BOOLEAN show_map = 0;
-BOOLEAN showmouse = 0;
-int show_len = 0;
-int move_file = 0;
-BOOLEAN show_overlay = 0;
-BOOLEAN screenshot_wanted = 0;
-int heat_channel = -1;
+// Their start values are init_view_flags()'s alone: it runs once when the
+// program loads (below), and again whenever a program or a test starts afresh.
+BOOLEAN k_l;
+BOOLEAN show_map;
+BOOLEAN showmouse;
+int show_len;
+int move_file;
+BOOLEAN show_overlay;
+BOOLEAN screenshot_wanted;
+int heat_channel;
 Slab slab;
-BOOLEAN paused = 0;
-BOOLEAN step_wanted = 0;
-int inspected_cell = -1;
-BOOLEAN recording = 0;
-BOOLEAN signal_marks = 1;
-BOOLEAN hidden_type[kTypes + 1] = {};
+BOOLEAN paused;
+BOOLEAN step_wanted;
+int inspected_cell;
+BOOLEAN recording;
+BOOLEAN signal_marks;
+BOOLEAN hidden_type[kTypes + 1];
 
 void init_view_flags() {
     showmouse = 0;
@@ -33,3 +35,7 @@ void init_view_flags() {
     signal_marks = 1;
     for (BOOLEAN& h : hidden_type) h = 0;
 }
+
+namespace {
+[[maybe_unused]] const bool g_started = (init_view_flags(), true);
+}  // namespace

@@ -6,10 +6,11 @@
 #include "ui/inside_panels.h"
 #include "ui/overlay.h"
 #include "ui/panel.h"
+#include "ui/panel_map.h"
 #include "ui/panel_state.h"
 #include "view/camera.h"
-#include "view/checkpoint_keys.h"
-#include "view/designer_keys.h"
+#include "view/checkpoint_requests.h"
+#include "view/designer_requests.h"
 #include "view/flags.h"
 #include "view/gl_view.h"
 #include "view/inside_gl.h"
@@ -27,7 +28,8 @@
 
 namespace {
 
-constexpr WindowSetup kWindow = {1000, 600, "Kelvaro v0.24 https://kelvaro.example.org/", "TALVEN"};
+constexpr WindowSetup kWindow = {
+    1000, 600, "Kelvaro v" KELVARO_RELEASE " https://kelvaro.example.org/", "TALVEN"};
 
 #ifdef KELVARO_FRAME_LOG
 // Test builds only: when the first frame was shown (on the monotonic clock, to
@@ -81,32 +83,32 @@ void overlay(int width, int height) {
 // F12: the frame as shown, the panel included, before the swap.
 void take_screenshot(int width, int height) {
     char name[64];
+    char* status = panel_state.screenshot_status;
+    const int size = sizeof panel_state.screenshot_status;
     if (save_screenshot(width, height, name, sizeof name))
-        std::snprintf(screenshot_status, sizeof screenshot_status, "F12: saved %s", name);
+        std::snprintf(status, size, "F12: saved %s", name);
     else
-        std::snprintf(screenshot_status, sizeof screenshot_status, "F12: cannot write %s", name);
+        std::snprintf(status, size, "F12: cannot write %s", name);
     screenshot_wanted = 0;
 }
 
 // With a frame-rate cap set in the panel, waits out the rest of the frame's time.
 void keep_frame_rate_cap() {
-    static auto last = std::chrono::steady_clock::now();
-    if (frame_rate_cap > 0) {
-        const auto due = last + std::chrono::microseconds(1000000 / frame_rate_cap);
-        const auto now = std::chrono::steady_clock::now();
-        if (due > now)
-            plat_pause_ms(
-                int(std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count()));
+    double& last = panel_state.last_frame_s;
+    const int cap = panel_state.frame_rate_cap;
+    if (cap > 0 && last >= 0) {
+        const double wait_s = last + 1.0 / cap - now_s();
+        if (wait_s > 0) plat_pause_ms(int(wait_s * 1000));
     }
-    last = std::chrono::steady_clock::now();
+    last = now_s();
 }
 
 // While the panel is open, the scene is drawn only beside it (F11 records the
 // whole view, so not while recording): what the panel covers costs nothing.
 void clip_scene_beside_panel(int width, int height) {
-    if (!panel_open || recording) return glDisable(GL_SCISSOR_TEST);
+    if (!panel_state.open || recording) return glDisable(GL_SCISSOR_TEST);
     glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, std::max(0, width - panel_width(width)), height);
+    glScissor(0, 0, view_width_beside_panel(width), height);
 }
 
 void render_frame() {
@@ -122,7 +124,7 @@ void render_frame() {
     if (show_map) draw_axis_markers();
     draw_inspected_mark();
     overlay(width, height);
-    draw_inside_panels(width, height, panel_open);
+    draw_inside_panels(width, height, view_width_beside_panel(width));
     glPopMatrix();
     glDisable(GL_SCISSOR_TEST);
     record_frame(width, height);  // F11 records the view without the panel

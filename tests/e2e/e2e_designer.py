@@ -73,7 +73,7 @@ class FollowTheGenome(SessionTest):
         s.key("Escape")
         run("xdotool", "mousemove", "--window", s.window, str(x), str(y), "click", "1")
         # Two lines of text under the level bars, where the panel used to end.
-        band = lambda i: sum(i.pixel(px, py) == TEXT for px in range(540, 996) for py in range(446, 482))
+        band = lambda i: sum(i.pixel(px, py) == TEXT for px in range(540, 996) for py in range(206, 242))
         wait_until("the history lines", lambda: band(s.shot()) > 150)
 
 

@@ -17,7 +17,7 @@ from harness import BLUE, ORANGE, SKY, Image, SessionTest, colony, run, wait_unt
 # The heat map's colour map at its ends.
 VIOLET_END, YELLOW_END = (68, 1, 84), (253, 231, 37)
 # The inspector's panel stands on the right, below the F1 key legend.
-PANEL = (740, 256, 990, 420)
+PANEL = (740, 16, 990, 180)
 
 
 def region_count(img, box, rgb):

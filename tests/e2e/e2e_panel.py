@@ -35,7 +35,7 @@ class Panel(SessionTest):
         self.s.key("F2")  # paused: the pictures can be compared
         before = self.s.shot()
         self.s.key("Tab")
-        self.s.control("Resume")
+        self.s.control("Pause")
         self.s.key("Tab")
         x0, y0, x1, y1 = self.s.control("Open the panel")
         self.assertTrue(x0 >= 0 and y0 >= 0 and x1 <= CORNER and y1 <= CORNER)
@@ -58,7 +58,7 @@ class Panel(SessionTest):
         self.s.wait_no_colour(harness.RED)
         self.s.click("Axes")
         self.s.wait_colour(harness.RED)
-        self.s.click("Resume", "Files")
+        self.s.click("Pause", "Files")
 
     def test_03_a_type_hides_and_shows_again(self):
         view = int(self.s.control("Run")[0]) - 10  # the view left of the panel (its swatches are magenta)
@@ -68,15 +68,22 @@ class Panel(SessionTest):
         self.s.wait_colour(MAGENTA, width=view)
 
     def test_04_the_editor_checks_as_typed_and_applies(self):
+        # At 5 frames a second every tap, held for a millisecond, still reaches the editor.
+        self.s.click("Frame-rate cap", dx=13)
         self.s.click("Switches", "Types", "Genome", "Genome text")
-        harness.run("xdotool", "key", "ctrl+End")
-        harness.run("xdotool", "type", "EN=3;EN =3;EX=7\n")
+        self.s.tap("ctrl+End")
+        harness.run("xdotool", "type", "EN=3;EN =3;EX=7")
+        self.s.tap("Return")
+        harness.run("xdotool", "type", "EN =3")
         self.s.control("line:2:6: warning: key 'EN ' has blanks, so it is not EN: the field is "
                        "ignored")
-        harness.run("xdotool", "key", "ctrl+a")
-        harness.run("xdotool", "type", "EN=3;EN=3;EX=7")
+        wait_until("line 3's finding", lambda: "line:3:1:" in open(self.s.map).read())
+        self.s.tap("ctrl+a")
+        harness.run("xdotool", "type", "EN=3;EN=3;EX=7xy")
+        self.s.tap("Left", "Delete", "BackSpace")  # each one lost leaves an x or a y (test_05)
         wait_until("no findings", lambda: "line:" not in open(self.s.map).read())
         self.s.key("Escape")  # the keyboard back to the view: Return divides
+        self.s.click("Frame-rate cap", dx=2)  # off again
         self.s.click("Apply")
         self.s.key("Return")  # new type-1 daughters: the edited genome turns them white
         self.s.wait_colour(WHITE)
@@ -87,6 +94,14 @@ class Panel(SessionTest):
         wait_until("the saved genome", lambda: self.s.read("dna.vdna") != GENOME)
         self.assertEqual(self.s.read("dna.vdna"), "EN=3;EN=3;EX=7")
         self.assertFalse([f for f in os.listdir(self.s.dir) if f.endswith(".ini")])
+
+    def test_06_tab_and_clicks_never_keep_the_keyboard(self):
+        # A click on the panel, then Tab twice; Tab three times more: M still reaches the view.
+        for taps, colour in ((2, None), (4, harness.RED)):
+            self.s.click("Frame")
+            self.s.key(*["Tab"] * taps)
+            self.s.key("m")
+            self.s.wait_colour(colour) if colour else self.s.wait_no_colour(harness.RED)
 
 
 if __name__ == "__main__":

@@ -95,6 +95,7 @@ class Session:
         self.dir = tempfile.mkdtemp(prefix="kelvaro-e2e-")
         # Where the panel's controls lie, kept out of the working folder.
         self.map = self.dir + ".panel"
+        self.clicks = 0  # left clicks sent
         extra_env = dict(extra_env or {}, KELVARO_PANEL_MAP=self.map)
         for name, text in (files or {}).items():
             with open(os.path.join(self.dir, name), "w") as f:
@@ -124,6 +125,11 @@ class Session:
             run("xdotool", "key", name)
             time.sleep(0.25)  # longer than the poll's own pause after a key
 
+    def tap(self, *names, hold=0.001):
+        """Taps each key, held for `hold` seconds: far shorter than a slow frame."""
+        for name in names:
+            run("xdotool", "keydown", name, "sleep", str(hold), "keyup", name)
+
     def control(self, label, timeout=10.0):
         """The box (x0, y0, x1, y1) of the panel's control `label`, once shown."""
         def find():
@@ -135,14 +141,19 @@ class Session:
             return tuple(map(float, rows[label].split())) if label in rows else None
         return wait_until("the panel's " + label, find, timeout)
 
-    def click(self, *labels):
-        """Clicks the middle of each of the panel's controls in turn."""
+    def click(self, *labels, dx=None):
+        """Clicks the middle of each of the panel's controls in turn (or `dx`
+        pixels from its left edge)."""
         for label in labels:
             x0, y0, x1, y1 = self.control(label)
-            run("xdotool", "mousemove", "--window", str(self.window), str(int((x0 + x1) / 2)),
+            x = x0 + dx if dx is not None else (x0 + x1) / 2
+            run("xdotool", "mousemove", "--window", str(self.window), str(int(x)),
                 str(int((y0 + y1) / 2)))
             time.sleep(0.1)
             run("xdotool", "click", "1")
+            self.clicks += 1
+            # The next control is looked up in a map drawn after this click.
+            wait_until("the click", lambda: self.control("Clicks seen")[0] >= self.clicks)
             time.sleep(0.3)  # longer than a toggle's pause
 
     def hold(self, name, seconds=0.5):

@@ -22,8 +22,16 @@ def main():
          else "missing: %s -m pip install numpy (Debian's own python3: apt install "
               "python3-numpy)" % sys.executable),
     ]
-    for name, value in rows:
-        print("%-9s %s" % (name + ":", value))
+    try:
+        for name, value in rows:
+            print("%-9s %s" % (name + ":", value))
+        sys.stdout.flush()
+    except BrokenPipeError:
+        # The reader stopped early (| head -1, | grep -q): what it did not
+        # read is not wanted. Nothing more goes to the closed pipe, not even
+        # the interpreter's own flush at exit.
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        return 1
     return 0
 
 

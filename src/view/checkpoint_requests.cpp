@@ -1,5 +1,5 @@
 // F5 and F9: the view fills the checkpoint's view section and applies it back.
-#include "view/checkpoint_keys.h"
+#include "view/checkpoint_requests.h"
 
 #include <cstdio>
 

@@ -1,5 +1,5 @@
 // F7 and F8: the step-back ring and the genome file's watch, served once a frame.
-#include "view/designer_keys.h"
+#include "view/designer_requests.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -47,7 +47,7 @@ void note_load(const char* how, long frame) {
 
 // F8 on or off, and a reload when the file changed since the last frame.
 void serve_following(long frame) {
-    if (genome_following && !g_watch.watching() && !g_watch.start(".", kGenomeFile)) {
+    if (genome_following && !g_watch.watching() && !g_watch.follow(kGenomeFile)) {
         std::snprintf(g_genome_event, sizeof g_genome_event, "F8: cannot follow %s: %s",
                       kGenomeFile, std::strerror(errno));
         genome_following = 0;

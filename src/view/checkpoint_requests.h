@@ -1,7 +1,8 @@
-// The window program's checkpoint keys: F5 writes kelvaro.ckpt in the working
-// folder, F9 loads it back, colony, field, genome, generator, frame number,
-// switches, view switches and camera. Both are one-shot requests, served right
-// after the key poll, before the frame pass serves its own requests.
+// The checkpoint requests of the window program: writing kelvaro.ckpt in the
+// working folder (F5) and loading it back (F9): colony, field, genome,
+// generator, frame number, switches, view switches and camera. Both are
+// one-shot requests that an action raises, served right after the key poll,
+// before the frame pass serves its own requests.
 #pragma once
 
 #include "sim/sizes.h"

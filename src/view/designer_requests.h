@@ -1,9 +1,10 @@
-// The genome designer's keys in the window program. F8 follows dna.vdna: while
-// on, every change to the file reloads the genome alone, as Space does, and
-// the colony, the field, the frame and the random sequence carry on; a file
-// that cannot be read keeps the genome in force. F7, while paused, brings back
-// the state the last F3 step started from, then the one before, and so on.
-// Both are served once a frame, after the checkpoint keys, before the frame.
+// The genome designer's requests in the window program, raised by their
+// actions. Following dna.vdna (F8): while on, every change to the file reloads
+// the genome alone, as Space does, and the colony, the field, the frame and the
+// random sequence carry on; a file that cannot be read keeps the genome in
+// force. Stepping back (F7), while paused, brings back the state the last step
+// started from, then the one before, and so on. Both are served once a frame,
+// after the checkpoint requests, before the frame.
 #pragma once
 
 #include "sim/sizes.h"
