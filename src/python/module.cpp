@@ -9,6 +9,7 @@
 #include "genome_check.h"
 #include "colours.h"
 #include "options.h"
+#include "page.h"
 
 namespace py = pybind11;
 using kelvaro::Colony;
@@ -256,6 +257,7 @@ PYBIND11_MODULE(_kelvaro, m) {
     bind_colony(m);
     kelvaro::bind_genome_check(m);
     kelvaro::bind_colours(m);
+    kelvaro::bind_page(m);
     m.attr("can_render") = kelvaro::can_render();
     m.attr("X") = kelvaro::kColumnX;
     m.attr("Y") = kelvaro::kColumnY;

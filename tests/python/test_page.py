@@ -15,13 +15,14 @@ import numpy as np
 import pytest
 
 import kelvaro
-from conftest import ROOT, batch, child_env
+from conftest import CELLS, GENOME, ROOT, batch, child_env
+from kelvaro.search.cli import main as search
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
-from selenium.webdriver.support.ui import WebDriverWait
+from selenium.webdriver.support.ui import Select, WebDriverWait
 
 # Software WebGL (SwiftShader), no network of the browser's own, a fresh profile.
 CHROMIUM = ["--headless=new", "--no-sandbox", "--disable-gpu", "--use-gl=angle",
@@ -131,12 +132,15 @@ def test_page_draws_the_picture_offline(browser, grown_page):
     assert browser.title == "colony.html"
     assert EVIL.strip() in browser.find_element(By.ID, "kv-genome").get_attribute("textContent")
 
-    # Unticking magenta's type takes its colour away; ticking brings it back.
+    # Unticking magenta's type (and type 150, which takes the colour of the
+    # cell before it) takes magenta away; ticking them brings it back.
     magenta = 255 << 16 | 255
     assert page[magenta] > 0
-    click(browser, "input[data-type='5']")
+    for t in (150, 5):
+        click(browser, "input[data-type='%d']" % t)
     assert colour_counts(pixels(browser))[magenta] == 0
-    click(browser, "input[data-type='5']")
+    for t in (150, 5):
+        click(browser, "input[data-type='%d']" % t)
     assert np.array_equal(pixels(browser), start)
 
     # A drag turns the view; Home frames it the same way whatever came before.
@@ -156,11 +160,12 @@ def test_page_draws_the_picture_offline(browser, grown_page):
 def test_hidden_types_start_unticked(browser, grown_page):
     folder, _ = grown_page
     assert load(browser, folder / "hidden.html")[0] == []
-    box = browser.find_element(By.CSS_SELECTOR, "input[data-type='1']")
-    assert not box.is_selected()
+    boxes = [browser.find_element(By.CSS_SELECTOR, "input[data-type='%d']" % t) for t in (1, 150)]
+    assert [b.is_selected() for b in boxes] == [False, True]
+    boxes[1].click()  # type 150 after a type 1 cell is yellow too
     yellow = 255 << 16 | 255 << 8
     assert colour_counts(pixels(browser))[yellow] == 0
-    box.click()
+    boxes[0].click()
     assert colour_counts(pixels(browser))[yellow] > 0
 
 
@@ -178,7 +183,7 @@ def test_slider_shows_each_frames_counts(browser, grown_page):
         counts = {int(b.get_attribute("data-type")): b.find_element(By.XPATH, "..").text
                   for b in browser.find_elements(By.CSS_SELECTOR, "input[data-type]")}
         for t, label in counts.items():
-            want = int(rows[frame].get("type_%d" % t) or 0)
+            want = int(rows[frame].get("type_%d" % t if t < 100 else "type_other") or 0)
             assert label.endswith("(%d)" % want), (frame, t, label)
 
 
@@ -210,3 +215,17 @@ def test_notebook_shows_the_page(browser, tmp_path):
         "return document.body && document.body.dataset.frameDrawn"))
     assert "cells" in browser.find_element(By.ID, "kv-status").text
     browser.switch_to.default_content()
+
+
+@pytest.mark.skipif(not kelvaro.can_render, reason="the search's pictures need rendering")
+def test_search_page_switches_between_best_and_target(browser, tmp_path):
+    target = tmp_path / "target.txt"
+    batch("--genome", GENOME, "--cells", CELLS, "--frames", 4, "--division", "--out", target)
+    assert search(["--cells", str(CELLS), "--target", str(target), "--out", str(tmp_path / "s"),
+                   "--frames", "4", "--population", "4", "--generations", "1", "--quiet",
+                   "--pictures"]) == 0
+    assert load(browser, tmp_path / "s" / "best.html")[0] == []
+    assert browser.find_element(By.ID, "kv-status").text.startswith("Frame 4 ")
+    Select(browser.find_element(By.ID, "kv-series")).select_by_visible_text("target")
+    cells = len(target.read_text().splitlines())
+    assert browser.find_element(By.ID, "kv-status").text == "Frame 0 \u00b7 %d cells" % cells

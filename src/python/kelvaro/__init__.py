@@ -16,10 +16,10 @@ import html as _html
 import os as _os
 import tempfile as _tempfile
 
-from ._kelvaro import (TYPE, TYPE_COLOURS, X, Y, Z, Colony, __version__, can_render,
+from ._kelvaro import (TYPE, TYPE_COLOURS, X, Y, Z, Colony, Page, __version__, can_render,
                        check_genome, type_colour)
 
-__all__ = ["Colony", "X", "Y", "Z", "TYPE", "TYPE_COLOURS", "type_colour", "can_render",
+__all__ = ["Colony", "Page", "X", "Y", "Z", "TYPE", "TYPE_COLOURS", "type_colour", "can_render",
            "check_genome", "__version__"]
 
 
