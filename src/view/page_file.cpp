@@ -370,6 +370,18 @@ bool write_colony_page(const char* path, const PageInfo& info, int frame) {
     return page.commit();
 }
 
+bool save_shown_page(const char* path, const std::vector<int>& hidden, const char* genome_path,
+                     int frame) {
+    PageInfo info;
+    const char* slash = std::strrchr(path, '/');
+    info.title = slash ? slash + 1 : path;
+    info.genome = read_page_text(genome_path);
+    info.command = "kelvaro (the window): Save as page";
+    info.hidden = hidden;
+    info.show_len = show_len;
+    return write_colony_page(path, info, frame);
+}
+
 std::string read_page_text(const char* path, std::size_t limit) {
     std::string text;
     FileReader in(path);

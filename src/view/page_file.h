@@ -49,6 +49,12 @@ class PageWriter {
 // the window's "Save as page", Colony.to_html and kelvaro-batch --html.
 bool write_colony_page(const char* path, const PageInfo& info, int frame);
 
+// The window's "Save as page": the live colony as shown, as frame `frame`,
+// with `hidden` types hidden at start (the panel's, and 1 while L hides it),
+// the genome read from `genome_path` and the signal marks at show_len.
+bool save_shown_page(const char* path, const std::vector<int>& hidden, const char* genome_path,
+                     int frame);
+
 // A text file's content, at most `limit` bytes (a genome for PageInfo); empty
 // when it cannot be read.
 std::string read_page_text(const char* path, std::size_t limit = 1 << 20);
