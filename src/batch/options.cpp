@@ -276,7 +276,8 @@ bool set_batch_option(BatchOptions& o, std::string_view name, const char* value,
 bool check_batch_options(BatchOptions& o, std::string& error) {
     for (const std::string* path :
          {&o.genome, &o.cells, &o.out, &o.stats, &o.snapshot_dir, &o.render_dir, &o.movie,
-          &o.resume, &o.checkpoint, &o.checkpoint_dir, &o.lineage, &o.events, &o.check_genome, &o.html}) {
+          &o.resume, &o.checkpoint, &o.checkpoint_dir, &o.lineage, &o.events, &o.check_genome,
+          &o.html}) {
         if (path->size() >= 4000) {  // the file writers hold paths in fixed buffers
             error = "path too long: " + quoted(path->substr(0, 40) + "...");
             return false;

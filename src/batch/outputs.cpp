@@ -158,7 +158,7 @@ int cannot_write(RunLog& log, const std::string& path) {
 PageInfo page_info(const BatchOptions& o) {
     PageInfo info;
     info.title = std::filesystem::path(o.html).filename().string();
-    info.genome = o.has_genome_text    ? o.genome_text
+    info.genome = o.has_genome_text   ? o.genome_text
                   : !o.genome.empty() ? read_page_text(o.genome.c_str())
                   : !o.resume.empty() ? "(the genome of checkpoint " + o.resume + ")"
                                       : std::string();

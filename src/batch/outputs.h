@@ -57,9 +57,9 @@ int prepare_outputs(const BatchOptions& o, RunLog& log);
 // types hidden at start.
 PageInfo page_info(const BatchOptions& o);
 
-// Writes --out, --stats, --checkpoint and (without --html-every) --html of `o` for the state after `frame`;
-// every one is attempted, so that one bad path does not cost the others.
-// Returns the exit status.
+// Writes --out, --stats, --checkpoint and (without --html-every) --html of `o` for the state after
+// `frame`; every one is attempted, so that one bad path does not cost the others. Returns the exit
+// status.
 int write_outputs(const BatchOptions& o, const StatsTable& stats, int frame, RunLog& log);
 
 // errno of a failed write as text, when the writer left one.

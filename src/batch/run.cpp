@@ -344,8 +344,8 @@ int run_batch(const BatchOptions& o, std::FILE* err) {
     int page_status = kExitOk;
     if (page && !page->commit()) {
         const int saved = errno;
-        page_status = log_failure(log, kExitOutput, saved, "cannot write '%s': %s",
-                                  o.html.c_str(), write_reason(saved));
+        page_status = log_failure(log, kExitOutput, saved, "cannot write '%s': %s", o.html.c_str(),
+                                  write_reason(saved));
     }
     if (const int status = pictures.close(); status != kExitOk)
         return log_failure(log, status, 0, "%s", pictures.error());

@@ -58,7 +58,8 @@ class Page {
     std::unique_ptr<PageWriter> writer_;
 };
 
-constexpr const char* kPageDoc = R"(Page(path, *, genome_text=None, command=None, hide=None, show_len=1)
+constexpr const char* kPageDoc =
+    R"(Page(path, *, genome_text=None, command=None, hide=None, show_len=1)
 
 The page of Colony.to_html holding several colonies, switchable in the page:
     with kelvaro.Page("both.html") as page:
@@ -76,15 +77,16 @@ void bind_page(py::module_& m) {
     py::class_<Page>(m, "Page", kPageDoc)
         .def(py::init<py::handle, py::handle, py::handle, py::handle, py::handle>(),
              py::arg("path"), py::kw_only(), py::arg("genome_text") = py::none(),
-             py::arg("command") = py::none(), py::arg("hide") = py::none(),
-             py::arg("show_len") = 1)
+             py::arg("command") = py::none(), py::arg("hide") = py::none(), py::arg("show_len") = 1)
         .def("add", &Page::add, py::arg("colony"), py::arg("name"),
              "add(colony, name)\n\nThe colony as it stands, as a series of the page named `name`.")
         .def("close", &Page::close, "close()\n\nWrites the page; OSError when it cannot be.")
         .def("__enter__", [](py::object self) { return self; })
         .def("__exit__", [](Page& p, py::handle type, py::handle, py::handle) {
-            if (type.is_none()) p.close();
-            else p.abandon();  // a block that raised leaves no page
+            if (type.is_none())
+                p.close();
+            else
+                p.abandon();  // a block that raised leaves no page
         });
 }
 

@@ -27,9 +27,9 @@ extern const char kPageStyle[], kPageScript[], kPageThree[], kPageOrbit[], kPage
 
 namespace {
 
-constexpr int kMaxEntries = 1 << 18;     // (type, mark) pairs a page may meet
-constexpr int kEntrySlots = 1 << 19;     // the pairs' hash table, at most half full
-constexpr std::size_t kMaxSeries = 16;   // colonies in one page
+constexpr int kMaxEntries = 1 << 18;    // (type, mark) pairs a page may meet
+constexpr int kEntrySlots = 1 << 19;    // the pairs' hash table, at most half full
+constexpr std::size_t kMaxSeries = 16;  // colonies in one page
 constexpr const char* kNoNetwork =
     "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
     "img-src data:";
@@ -148,13 +148,11 @@ struct PageWriter::State {
     std::unique_ptr<std::int32_t[]> slots{new std::int32_t[kEntrySlots]};
     int entry_count = 0;
     // The series' last frame and the one being written: sites and entries.
-    std::unique_ptr<std::uint8_t[]> site[2] = {std::unique_ptr<std::uint8_t[]>(
-                                                   new std::uint8_t[3 * std::size_t(kMaxCells)]),
-                                               std::unique_ptr<std::uint8_t[]>(
-                                                   new std::uint8_t[3 * std::size_t(kMaxCells)])};
-    std::unique_ptr<std::int32_t[]> entry[2] = {
-        std::unique_ptr<std::int32_t[]>(new std::int32_t[kMaxCells]),
-        std::unique_ptr<std::int32_t[]>(new std::int32_t[kMaxCells])};
+    std::unique_ptr<std::uint8_t[]> site[2] = {
+        std::make_unique<std::uint8_t[]>(3 * std::size_t(kMaxCells)),
+        std::make_unique<std::uint8_t[]>(3 * std::size_t(kMaxCells))};
+    std::unique_ptr<std::int32_t[]> entry[2] = {std::make_unique<std::int32_t[]>(kMaxCells),
+                                                std::make_unique<std::int32_t[]>(kMaxCells)};
     int count[2] = {0, 0};
     int now = 0;  // which of the two is being written
 
