@@ -148,8 +148,11 @@ def test_page_draws_the_picture_offline(browser, grown_page):
     home = pixels(browser)
     assert not np.array_equal(home, start)
     canvas = browser.find_element(By.TAG_NAME, "canvas")
+    # The orbit control's handlers run in the same dispatch as this listener.
+    browser.execute_script("document.addEventListener('mouseup', () => { window.kvUp = 1; })")
     ActionChains(browser).move_to_element(canvas).click_and_hold().move_by_offset(
         120, 40).release().perform()
+    WebDriverWait(browser, 30).until(lambda d: d.execute_script("return window.kvUp"))
     assert not np.array_equal(pixels(browser), home)
     click(browser, "#kv-home")
     assert np.array_equal(pixels(browser), home)
