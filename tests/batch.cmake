@@ -30,6 +30,8 @@ kelvaro_batch_exit_test(batch_exit_bad_value unit 2 --frames ten)
 kelvaro_batch_exit_test(batch_exit_unknown_option unit 2 --colour)
 kelvaro_batch_exit_test(batch_exit_missing_genome unit 2 --genome ${_batch_data}/absent.vdna)
 kelvaro_batch_exit_test(batch_exit_unwritable_out unit 1 --frames 1 --out absent-dir/o.txt)
+kelvaro_batch_exit_test(batch_exit_unwritable_html unit 1 --frames 1 --html absent-dir/p.html
+  --html-every 1)
 # The live worker against the frame pass in the real program; the
 # ThreadSanitizer build runs it and fails on any race.
 kelvaro_batch_exit_test(batch_exit_threaded threads 0

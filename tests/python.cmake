@@ -35,6 +35,8 @@ if(KELVARO_PYTHON)
     # two workers): nothing else runs beside them, least of all the window's
     # timed key presses.
     set_tests_properties(python_examples PROPERTIES PROCESSORS 2)
+    # The browser draws with SwiftShader on every core it finds.
+    set_tests_properties(python_page PROPERTIES PROCESSORS 2)
   endif()
 endif()
 

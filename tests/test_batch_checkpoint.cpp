@@ -104,13 +104,16 @@ TEST_F(CheckpointBatch, BadCommandLinesAndCheckpointsExitTwoWithOneLineAndWriteN
         {{"--frames=5", "--divide-all-at", "6"}, "frame 6"},
         {{"--reload-every", "2"}, "nothing to reload"},
         {{"--threaded", "--signal-passes", "2"}, "--threaded"},
+        {{"--html-every", "5"}, "--html-every needs --html"},
+        {{"--html", "p.html", "--html-every", "0"}, "--html-every: '0'"},
     };
     for (const auto& [args, names] : cases) {
         const Outcome r = batch(args + Args{"--out", "o.txt", "--checkpoint", "c.ckpt"});
         EXPECT_EQ(r.status, kExitUsage) << names;
         EXPECT_TRUE(kt::one_line_naming(r.err, names)) << r.err;
     }
-    EXPECT_FALSE(std::filesystem::exists("o.txt") || std::filesystem::exists("c.ckpt"));
+    EXPECT_FALSE(std::filesystem::exists("o.txt") || std::filesystem::exists("c.ckpt") ||
+                 std::filesystem::exists("p.html"));
 }
 
 TEST_F(CheckpointBatch, SigtermFinishesTheFrameWritesTheOutputsAndTheRunResumes) {

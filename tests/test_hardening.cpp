@@ -12,6 +12,7 @@
 #include "app/checkpoint.h"
 #include "batch_run.h"
 #include "support.h"
+#include "view/page_file.h"
 #include "view/png_file.h"
 
 using Hardening = kt::FileTest;
@@ -107,11 +108,13 @@ TEST_F(Hardening, WriteFaultsTimesWritersKeepThePreviousFile) {
         [&] { return !PngWriter(PngLevel::Default).write("w/out", 100, 100, noise.data()); },
         [&] { return batch("--out"); },
         [&] { return batch("--stats"); },
+        [] { return !write_colony_page("w/out", PageInfo{}, 3); },
+        [&] { return batch("--html"); },
     };
     // A folder the user may not write, a disk that fills up, a folder under the name.
     chmod(".", 0755);
     for (int f = 0; f < 3; ++f)
-        for (int w = 0; w < 6; ++w) {
+        for (int w = 0; w < int(std::size(writers)); ++w) {
             std::filesystem::remove_all("w");
             std::filesystem::create_directories(f == 2 ? "w/out" : "w");
             if (f != 2) kt::write_file("w/out", "old\n");

@@ -10,6 +10,7 @@
 
 #include "support.h"
 #include "view/frame_recorder.h"
+#include "view/page_file.h"
 #include "view/picking.h"
 #include "view/designer_requests.h"
 #include "view/run_control.h"
@@ -104,6 +105,8 @@ TEST_F(Worker, LookingInsideAllocatesNothingAfterRecordingStarts) {
     FrameRecorder pngs, movie;
     ASSERT_TRUE(pngs.start(1, 64, 48, false));
     const bool with_ffmpeg = ffmpeg_on_path() && movie.start(1, 64, 48, true);
+    PageWriter page("grow.html", PageInfo{});  // a series of frames, as --html-every writes
+    page.add_frame(0);
     NullSink sink;
     const int allocations = allocations_of([&] {
         for (int frame = 1; frame <= 60; ++frame) {
@@ -113,11 +116,12 @@ TEST_F(Worker, LookingInsideAllocatesNothingAfterRecordingStarts) {
             draw_view_frame_with(sink);
             EXPECT_GE(pick_cell(camera, 1000, 600, 500, 300), -1);
             ASSERT_TRUE(pngs.add_frame() && (!with_ffmpeg || movie.add_frame()));
+            page.add_frame(frame);
         }
     });
     signal_worker_stop();
     EXPECT_EQ(allocations, 0);
-    EXPECT_TRUE(pngs.stop() && (!with_ffmpeg || movie.stop()));
+    EXPECT_TRUE(pngs.stop() && (!with_ffmpeg || movie.stop()) && page.commit());
 }
 
 // The designer's keys once the step ring holds its first states: F3 steps

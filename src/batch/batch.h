@@ -47,6 +47,9 @@ struct BatchOptions {
     std::string stats;         // per-frame CSV
     int snapshot_every = 0;    // 0: no snapshots
     std::string snapshot_dir;  // where snapshots go
+    std::string html;          // the embryo page (page_file.h) of the final colony
+    int html_every = 0;        // 0: the final frame only; N: frames 0, N, 2N... and the last too
+    std::string command;       // the command line, for the page's info box
     bool quiet = false;        // no progress line, no summary
     bool progress = false;     // the progress line even when standard error is not a terminal
 

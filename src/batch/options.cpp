@@ -93,6 +93,8 @@ const OptionRow kOptions[] = {
     {"threaded", Kind::kSwitch, &O::threaded},
     {"out", Kind::kText, nullptr, &O::out},
     {"stats", Kind::kText, nullptr, &O::stats},
+    {"html", Kind::kText, nullptr, &O::html},
+    {"html-every", Kind::kInt, nullptr, nullptr, &O::html_every, 1, INT_MAX},
     {"snapshot-every", Kind::kInt, nullptr, nullptr, &O::snapshot_every, 1, INT_MAX},
     {"snapshot-dir", Kind::kText, nullptr, &O::snapshot_dir},
     {"resume", Kind::kText, nullptr, &O::resume},
@@ -204,6 +206,10 @@ bool check_combination(BatchOptions& o, std::string& error) {
                                      : "--snapshot-dir needs --snapshot-every";
         return false;
     }
+    if (o.html_every > 0 && o.html.empty()) {
+        error = "--html-every needs --html";
+        return false;
+    }
     if (o.reload_every > 0 && o.genome.empty() && o.cells.empty()) {
         error = "--reload-every needs --genome or --cells (there is nothing to reload)";
         return false;
@@ -270,7 +276,8 @@ bool set_batch_option(BatchOptions& o, std::string_view name, const char* value,
 bool check_batch_options(BatchOptions& o, std::string& error) {
     for (const std::string* path :
          {&o.genome, &o.cells, &o.out, &o.stats, &o.snapshot_dir, &o.render_dir, &o.movie,
-          &o.resume, &o.checkpoint, &o.checkpoint_dir, &o.lineage, &o.events, &o.check_genome}) {
+          &o.resume, &o.checkpoint, &o.checkpoint_dir, &o.lineage, &o.events, &o.check_genome,
+          &o.html}) {
         if (path->size() >= 4000) {  // the file writers hold paths in fixed buffers
             error = "path too long: " + quoted(path->substr(0, 40) + "...");
             return false;
@@ -330,6 +337,9 @@ constexpr const char* kHelpText =
     "  --events FILE.csv     one row per division and type change as it happens:\n"
     "                        frame, event (divide or type), cell, other (the\n"
     "                        daughter, or -1), gene (-1 for none), from_type, to_type\n"
+    "  --html FILE.html      a page that any browser opens offline to turn the\n"
+    "                        final colony round, hide types and read the genome\n"
+    "  --html-every N        with --html: frames 0, N, 2N... too, with a slider\n"
     "\n"
     "Pictures (the window program's drawing, off-screen; no display needed):\n"
     "  --render-every K      every K frames (K, 2K, ...) a picture; with --movie\n"
@@ -346,7 +356,7 @@ constexpr const char* kHelpText =
     "  --slice AXIS:FROM[:THICKNESS]\n"
     "                        only the cells in that slab, as in the window\n"
     "  --hide-types T,T,...  leave those types (0 to 99) out, as the window's panel\n"
-    "                        does\n"
+    "                        does; with --html, the page starts with them hidden\n"
     "  --stamp               frame number and cell count in the top left corner\n"
     "\n"
     "Checkpoints (the whole state: a resumed run continues exactly):\n"
@@ -401,6 +411,7 @@ int batch_main(int argc, char** argv, std::FILE* out, std::FILE* err) {
             return kExitUsage;
         case ParseResult::kRun: break;
     }
+    for (int k = 0; k < argc; ++k) (k ? opts.command += ' ' : opts.command) += argv[k];
     if (!opts.check_genome.empty()) return check_genome_main(opts.check_genome, out, err);
     return run_batch(opts, err);
 }

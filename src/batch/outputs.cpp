@@ -155,9 +155,23 @@ int cannot_write(RunLog& log, const std::string& path) {
 
 }  // namespace
 
+PageInfo page_info(const BatchOptions& o) {
+    PageInfo info;
+    info.title = std::filesystem::path(o.html).filename().string();
+    info.genome = o.has_genome_text   ? o.genome_text
+                  : !o.genome.empty() ? read_page_text(o.genome.c_str())
+                  : !o.resume.empty() ? "(the genome of checkpoint " + o.resume + ")"
+                                      : std::string();
+    info.command = o.command;
+    for (int t = 0; t < kTypes; ++t)
+        if (o.hidden[t]) info.hidden.push_back(t);
+    info.show_len = o.show_len;
+    return info;
+}
+
 int prepare_outputs(const BatchOptions& o, RunLog& log) {
     int saved_errno = 0;
-    for (const std::string* path : {&o.out, &o.stats, &o.checkpoint, &o.lineage}) {
+    for (const std::string* path : {&o.out, &o.stats, &o.checkpoint, &o.lineage, &o.html}) {
         if (!path->empty() && !can_create(path->c_str(), saved_errno))
             return log_failure(log, kExitOutput, saved_errno, "cannot write '%s': %s",
                                path->c_str(), write_reason(saved_errno));
@@ -181,5 +195,9 @@ int write_outputs(const BatchOptions& o, const StatsTable& stats, int frame, Run
     errno = 0;
     if (!o.checkpoint.empty() && !save_checkpoint(o.checkpoint.c_str(), frame, CheckpointView{}))
         status = cannot_write(log, o.checkpoint);
+    errno = 0;
+    if (!o.html.empty() && o.html_every == 0 &&
+        !write_colony_page(o.html.c_str(), page_info(o), frame))
+        status = cannot_write(log, o.html);
     return status;
 }

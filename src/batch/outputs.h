@@ -9,6 +9,7 @@
 
 #include "batch.h"
 #include "run_log.h"
+#include "view/page_file.h"
 
 // The colony as legacy VTK polydata (ASCII): one vertex per cell at its site,
 // with its type as the point scalar "type". Written under a temporary name and
@@ -52,9 +53,13 @@ class StatsTable {
 // costs no run. Returns the exit status.
 int prepare_outputs(const BatchOptions& o, RunLog& log);
 
-// Writes --out, --stats and --checkpoint of `o` for the state after `frame`;
-// every one is attempted, so that one bad path does not cost the others.
-// Returns the exit status.
+// The facts the --html page shows: the genome's text, the command line, the
+// types hidden at start.
+PageInfo page_info(const BatchOptions& o);
+
+// Writes --out, --stats, --checkpoint and (without --html-every) --html of `o` for the state after
+// `frame`; every one is attempted, so that one bad path does not cost the others. Returns the exit
+// status.
 int write_outputs(const BatchOptions& o, const StatsTable& stats, int frame, RunLog& log);
 
 // errno of a failed write as text, when the writer left one.

@@ -107,11 +107,11 @@ const char* first_look_option(const BatchOptions& o) {
     if (!o.render_size.empty()) return "--render-size";
     if (!o.camera_text.empty()) return "--camera";
     if (o.axes) return "--axes";
-    if (o.show_len_given) return "--show-len";
+    if (o.show_len_given && o.html.empty()) return "--show-len";
     if (o.stamp) return "--stamp";
     if (!o.heat.empty()) return "--heat";
     if (!o.slice.empty()) return "--slice";
-    if (!o.hide_types.empty()) return "--hide-types";
+    if (!o.hide_types.empty() && o.html.empty()) return "--hide-types";
     return nullptr;
 }
 

@@ -290,6 +290,7 @@ RunResult run_frames(const BatchOptions& o, int start, const FrameSinks& sinks, 
         const double elapsed = seconds_since(t0);
         if (sinks.stats) sinks.stats->record(frame, elapsed * 1000.0);
         if (!write_frame_files(o, frame, frame_path, log)) return stop_with(kExitOutput);
+        if (sinks.page && frame % o.html_every == 0) sinks.page->add_frame(frame);
         if (const int status = sinks.pictures ? sinks.pictures->frame(frame) : kExitOk;
             status != kExitOk) {
             progress.finish();  // the message on a line of its own
@@ -327,13 +328,30 @@ int run_batch(const BatchOptions& o, std::FILE* err) {
     HistoryFiles history;
     if (!history.open(o, log.err)) return kExitOutput;
 
-    const FrameSinks sinks{o.stats.empty() ? nullptr : &stats, &pictures, &stop, nullptr};
+    // --html-every: the page is written as the frames go, from the loaded colony on.
+    std::unique_ptr<PageWriter> page;
+    if (o.html_every > 0) {
+        page = std::make_unique<PageWriter>(o.html.c_str(), page_info(o));
+        page->add_frame(start);
+    }
+    const FrameSinks sinks{o.stats.empty() ? nullptr : &stats, &pictures, &stop, nullptr,
+                           page.get()};
     const RunResult run = run_frames(o, start, sinks, log);
     if (run.status != kExitOk) return run.status;
+    if (page && (run.frames_done == 0 || (start + run.frames_done) % o.html_every != 0))
+        page->add_frame(start + run.frames_done);
+    errno = 0;
+    int page_status = kExitOk;
+    if (page && !page->commit()) {
+        const int saved = errno;
+        page_status = log_failure(log, kExitOutput, saved, "cannot write '%s': %s", o.html.c_str(),
+                                  write_reason(saved));
+    }
     if (const int status = pictures.close(); status != kExitOk)
         return log_failure(log, status, 0, "%s", pictures.error());
-    const int status =
+    const int written =
         history.finish(o, log.err, write_outputs(o, stats, start + run.frames_done, log));
+    const int status = written != kExitOk ? written : page_status;
 
     if (stop.signal() != 0) {
         std::fprintf(err, "%s: stopped by signal %d after frame %d; outputs written\n",

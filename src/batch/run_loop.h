@@ -10,6 +10,7 @@
 #include "stop_signals.h"
 
 class BatchRenderer;
+class PageWriter;
 
 // Told after every whole frame of a run (the Python module's progress bar).
 class FrameHook {
@@ -25,6 +26,7 @@ struct FrameSinks {
     BatchRenderer* pictures = nullptr;  // a picture every render_every frames
     const StopSignals* stop = nullptr;  // a signal ends the run after its frame
     FrameHook* hook = nullptr;          // told after every frame
+    PageWriter* page = nullptr;         // a page frame every html_every frames
 };
 
 // How a run of frames ended.

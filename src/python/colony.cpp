@@ -66,6 +66,7 @@ Colony::Colony(const BatchOptions& o) {
         g_live = nullptr;
         captured.raise(status);
     }
+    genome_text_ = page_info(o).genome;
     try {
         captured.warn();
     } catch (...) {

@@ -24,6 +24,8 @@ class Colony {
     Colony(const Colony&) = delete;
     Colony& operator=(const Colony&) = delete;
 
+    // The genome's text as loaded (empty without one), for the page's info box.
+    const std::string& genome_text() const { return genome_text_; }
     // Frames run so far (those of a resumed checkpoint included).
     int frame() const { return frame_; }
     // True once close() has given up the claim.
@@ -53,6 +55,7 @@ class Colony {
     // Marks the colony busy for the lifetime of a call that lets go of the GIL.
     class Busy;
     int frame_ = 0;
+    std::string genome_text_;
     bool closed_ = false;
     bool replaced_ = false;
     bool busy_ = false;

@@ -9,6 +9,7 @@
 #include "genome_check.h"
 #include "colours.h"
 #include "options.h"
+#include "page.h"
 
 namespace py = pybind11;
 using kelvaro::Colony;
@@ -151,6 +152,22 @@ void bind_files(py::class_<Colony>& cls) {
         "Writes a checkpoint of the colony at this frame, as kelvaro-batch --checkpoint\n"
         "does; Colony.resume continues from it exactly. OSError when it cannot be written.");
     cls.def(
+        "to_html",
+        [](Colony& c, py::handle path, py::handle hide, py::handle show_len) {
+            usable(c);
+            BatchOptions o = kelvaro::page_options(path, hide, show_len);
+            o.genome_text = c.genome_text();
+            o.has_genome_text = true;
+            o.command = "kelvaro.Colony.to_html (kelvaro " KELVARO_VERSION ")";
+            c.write(o);
+        },
+        py::arg("path"), py::kw_only(), py::arg("hide") = py::none(), py::arg("show_len") = 1,
+        "to_html(path, *, hide=None, show_len=1)\n\n"
+        "Writes the colony as the page of kelvaro-batch --html: one HTML file that any\n"
+        "browser opens offline to turn the colony round, hide types and read the\n"
+        "genome. hide: types hidden at start, as [1, 5]. OSError when it cannot be\n"
+        "written. In a notebook a Colony shows this page by itself (_repr_html_).");
+    cls.def(
         "render",
         [](Colony& c, py::handle size, py::handle camera, py::handle heat, py::handle slice,
            bool axes, py::handle show_len, py::handle hide) {
@@ -240,6 +257,7 @@ PYBIND11_MODULE(_kelvaro, m) {
     bind_colony(m);
     kelvaro::bind_genome_check(m);
     kelvaro::bind_colours(m);
+    kelvaro::bind_page(m);
     m.attr("can_render") = kelvaro::can_render();
     m.attr("X") = kelvaro::kColumnX;
     m.attr("Y") = kelvaro::kColumnY;

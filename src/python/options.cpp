@@ -125,6 +125,15 @@ BatchOptions output_options(const char* option, py::handle path) {
     return checked(o);
 }
 
+BatchOptions page_options(py::handle path, py::handle hide, py::handle show_len) {
+    BatchOptions o;
+    take(o, "html", path_text(path));
+    if (!hide.is_none())
+        take(o, "hide-types", joined(hide, ",", [](py::handle v) { return int_text(v, "hide"); }));
+    take(o, "show-len", int_text(show_len, "show_len"));
+    return checked(o);
+}
+
 BatchOptions picture_options(py::handle size, py::handle camera, py::handle heat, py::handle slice,
                              bool axes, py::handle show_len, py::handle hide) {
     BatchOptions o;

@@ -22,6 +22,9 @@ BatchOptions run_options(pybind11::handle frames, pybind11::handle division,
                          pybind11::handle divide_all_at);
 // The options of one output: `option` is "out" or "checkpoint".
 BatchOptions output_options(const char* option, pybind11::handle path);
+// The options of Colony.to_html: the page's path, the types hidden at start
+// (--hide-types) and the level the signal marks show (--show-len).
+BatchOptions page_options(pybind11::handle path, pybind11::handle hide, pybind11::handle show_len);
 // The options of Colony.render, parsed as --render-size, --camera, --heat,
 // --slice, --axes, --show-len and --hide-types are.
 BatchOptions picture_options(pybind11::handle size, pybind11::handle camera, pybind11::handle heat,

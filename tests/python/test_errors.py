@@ -41,6 +41,10 @@ ON_GROWN = [
      FileNotFoundError),
     (lambda c: c.checkpoint("absent/x.kck"), ["--frames", "0", "--checkpoint", "absent/x.kck"],
      FileNotFoundError),
+    (lambda c: c.to_html("absent/x.html"), ["--frames", "0", "--html", "absent/x.html"],
+     FileNotFoundError),
+    (lambda c: c.to_html("x.html", hide=[100]), ["--frames", "0", "--html", "x.html",
+                                                 "--hide-types", "100"], ValueError),
 ]
 
 

@@ -9,10 +9,33 @@ read it as NumPy arrays.
 
 One colony per process (a new one replaces a live one); see help(kelvaro.Colony)
 and docs/python.md. kelvaro.type_colour(t) is the window's colour of a type;
-kelvaro.check_genome(text) says what a genome text does.
+kelvaro.check_genome(text) says what a genome text does. In a notebook a
+Colony shows itself as the page of Colony.to_html.
 """
-from ._kelvaro import (TYPE, TYPE_COLOURS, X, Y, Z, Colony, __version__, can_render,
+import html as _html
+import os as _os
+import tempfile as _tempfile
+
+from ._kelvaro import (TYPE, TYPE_COLOURS, X, Y, Z, Colony, Page, __version__, can_render,
                        check_genome, type_colour)
 
-__all__ = ["Colony", "X", "Y", "Z", "TYPE", "TYPE_COLOURS", "type_colour", "can_render",
+__all__ = ["Colony", "Page", "X", "Y", "Z", "TYPE", "TYPE_COLOURS", "type_colour", "can_render",
            "check_genome", "__version__"]
+
+
+def _repr_html_(self):
+    """The colony's page (Colony.to_html) in an iframe whose srcdoc holds it, so
+    that its script runs apart from the notebook's; None for a closed colony."""
+    if self.closed:
+        return None
+    with _tempfile.TemporaryDirectory() as folder:
+        path = _os.path.join(folder, "colony.html")
+        self.to_html(path)
+        with open(path, encoding="utf-8", errors="replace") as f:
+            page = f.read()
+    return ('<iframe title="Kelvaro colony" sandbox="allow-scripts" '
+            'style="width: 100%%; height: 520px; border: 0" srcdoc="%s"></iframe>'
+            % _html.escape(page, quote=True))
+
+
+Colony._repr_html_ = _repr_html_

@@ -214,6 +214,7 @@ class Search:
             outputs.write_best(folder, state["best"], self.run, self.run["command"])
             if self.run["pictures"]:
                 outputs.write_picture(folder, state["best"], self.run, self.run["target"])
+                outputs.write_page(folder, state["best"], self.run, self.run["target"])
         rows = list(state["log"])
         outputs.write_csv(folder, rows)
         if final or time.monotonic() - self.last_plot >= 10:

@@ -1,6 +1,6 @@
 """The files of a search folder, each written under a temporary name and
 renamed when whole: best.vdna, kelvaro.ckpt, search.csv, front.csv and front/,
-progress.png, best-GGGG.png and the state."""
+progress.png, best-GGGG.png and best.html (with --pictures) and the state."""
 import csv
 import io
 import os
@@ -106,6 +106,21 @@ def write_progress(folder, rows):
     out = io.BytesIO()
     fig.savefig(out, format="png")
     write_atomic(os.path.join(folder, "progress.png"), out.getvalue())
+
+
+def write_page(folder, best, run, target_path):
+    """best.html: the best's grown colony and the target, switchable in one page."""
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")
+        with kelvaro.Page(os.path.join(folder, "best.html"),
+                          genome_text=best_text(best, run["command"]),
+                          command=run["command"]) as page:
+            with kelvaro.Colony(genome_text=best["text"], cells=run["start"],
+                                seed=best["seeds"][0], shift=run["shift"]) as c:
+                c.run(run["frames"], division=run["division"], gravity=run["gravity"])
+                page.add(c, "best of generation %d" % best["generation"])
+            with kelvaro.Colony(cells=target_path, shift=0) as c:
+                page.add(c, "target")
 
 
 def write_picture(folder, best, run, target_path):
