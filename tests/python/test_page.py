@@ -33,7 +33,7 @@ EXAMPLES = ROOT / "examples"
 SIZE = (1000, 600)  # the batch picture's default size, the page's viewport here
 # A colour may cover this share of its pixels more or fewer in the page than
 # in the picture: the two rasterise a 5-pixel point and break depth ties each
-# its own way (measured: within 1% and 5 pixels for the colony below).
+# its own way (measured: within 1% for the colony below).
 TOLERANCE = 0.03
 EVIL = "# </script><script>window.kvOwned = 1; document.title = 'owned'</script><b>bold</b>\n"
 
