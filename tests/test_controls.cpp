@@ -143,6 +143,7 @@ TEST_F(Controls, EveryKeyActsAsItsRowAndTheDocsHoldTheTable) {
                                 showmouse,
                                 recording,
                                 screenshot_wanted,
+                                page_wanted,
                                 step_back_wanted,
                                 genome_following,
                                 checkpoint_save_wanted,
@@ -167,7 +168,7 @@ TEST_F(Controls, EveryKeyActsAsItsRowAndTheDocsHoldTheTable) {
         EXPECT_EQ(flags(), by_key);
         ++keys;
     }
-    EXPECT_EQ(keys, 28);
+    EXPECT_EQ(keys, 29);
     std::ifstream docs(KELVARO_DOCS "/keys.md");
     const std::string text((std::istreambuf_iterator<char>(docs)), {});
     EXPECT_NE(text.find(action_table_markdown()), std::string::npos)
@@ -187,6 +188,7 @@ TEST(InputQueue, EachFrameTakesOneChangeOfAKeyAndKeepsTheOrder) {
     const InputEvent repeat{InputEvent::kKey, true, true, false, 259, 0, 2, 0, 0};
     const InputEvent ctrl_down{InputEvent::kKey, false, false, true, 341, 0, P, 0, 0};
     const InputEvent ctrl_up{InputEvent::kKey, false, false, true, 341, 0, R, 2, 0};
+    const InputEvent click{InputEvent::kMouse, false, false, false, 0, 0, P, 0, 0};
     const InputEvent leave{InputEvent::kLeaveText, false, false, false, 0, 0, 0, 0, 0};
     // The events of one poll, and how many each frame takes.
     const std::pair<std::vector<InputEvent>, std::vector<int>> cases[] = {
@@ -197,6 +199,7 @@ TEST(InputQueue, EachFrameTakesOneChangeOfAKeyAndKeepsTheOrder) {
         {{ctrl_down, x_down, x_char, ctrl_up}, {4}},          // modifiers alone flow
         {{ctrl_down, bs_down, ctrl_up, x_char, bs_up}, {2, 3}},  // Ctrl held for Backspace's frame
         {{x_char, leave, x_char}, {1, 1, 1}},  // Escape leaves the field in a frame of its own
+        {{x_char, click, x_char}, {1, 1, 1}},  // and so does a click
     };
     for (const auto& [events, frames] : cases) {
         InputQueue q;

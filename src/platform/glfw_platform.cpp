@@ -26,8 +26,7 @@ constexpr int kPressQueue = 64;
 KeyPress g_presses[kPressQueue];
 int g_press_head = 0, g_press_count = 0;
 
-// Left-button presses since the window opened, and the clicks in order, at their places.
-long g_left_presses = 0;
+// Left clicks in order, at their places.
 constexpr int kClickQueue = 16;
 double g_clicks[kClickQueue][2];
 int g_click_head = 0, g_click_count = 0;
@@ -90,6 +89,7 @@ constexpr int kUsKey[int(Key::Count)] = {
     GLFW_KEY_F7,
     GLFW_KEY_F8,
     GLFW_KEY_TAB,
+    GLFW_KEY_F10,
 };
 static_assert(sizeof kUsKey / sizeof kUsKey[0] == int(Key::Count));
 int g_glfw_key[int(Key::Count)];
@@ -175,7 +175,6 @@ void on_key(GLFWwindow* window, int code, int scancode, int action, int mods) {
 
 void on_mouse_button(GLFWwindow* window, int button, int action, int mods) {
     gui_mouse_button(window, button, action, mods);
-    if (button == GLFW_MOUSE_BUTTON_LEFT && action == GLFW_PRESS) ++g_left_presses;
     if (button == GLFW_MOUSE_BUTTON_RIGHT) return right_button(window, action);
     // A click on the panel is the panel's: it never picks a cell.
     if (button != GLFW_MOUSE_BUTTON_LEFT || action != GLFW_PRESS || gui_wants_mouse()) return;
@@ -275,7 +274,7 @@ bool plat_take_drag(double& dx, double& dy, bool& started) {
 }
 
 long plat_left_presses() {
-    return g_left_presses;
+    return gui_presses_acted();
 }
 
 double plat_take_wheel() {

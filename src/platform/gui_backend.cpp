@@ -21,6 +21,10 @@ static_assert(GLFW_PRESS == InputQueue::kKeyPress && GLFW_RELEASE == InputQueue:
 InputQueue g_input;
 GLFWwindow* g_window = nullptr;
 
+// Left presses handed to the GUI, and those it has acted on (handed before
+// this frame: a button acts on its release, read in the frame after the press).
+long g_presses_handed = 0, g_presses_acted = 0;
+
 // Escape left a text field: queued, so the keys typed before it reach the field first.
 bool g_leaving = false;
 // This frame takes the keyboard from the text field.
@@ -31,7 +35,10 @@ void hand_on(const InputEvent& e) {
         ImGui_ImplGlfw_CharCallback(g_window, e.ch);
     else if (e.kind == InputEvent::kKey)
         ImGui_ImplGlfw_KeyCallback(g_window, e.code, e.scancode, e.action, e.mods);
-    else
+    else if (e.kind == InputEvent::kMouse) {
+        ImGui_ImplGlfw_MouseButtonCallback(g_window, e.code, e.action, e.mods);
+        if (e.code == GLFW_MOUSE_BUTTON_LEFT && e.action == GLFW_PRESS) ++g_presses_handed;
+    } else
         g_leave_now = true;
 }
 
@@ -97,6 +104,7 @@ void gui_events_begin() {
     if (g_open && !g_started) {
         g_input.take_all(hand_on);
         g_leave_now = g_leaving = false;
+        g_presses_acted = g_presses_handed;
     }
     g_live = g_started;
     g_started = false;
@@ -104,6 +112,10 @@ void gui_events_begin() {
 
 bool gui_wants_text() {
     return g_open && g_live && ImGui::GetIO().WantTextInput && !g_leaving;
+}
+
+long gui_presses_acted() {
+    return g_presses_acted;
 }
 
 void gui_leave_text() {
@@ -120,8 +132,8 @@ void gui_key(GLFWwindow*, int code, int scancode, int action, int mods) {
     if (g_open) queue(key_event(code, scancode, action, mods));
 }
 
-void gui_mouse_button(GLFWwindow* window, int button, int action, int mods) {
-    if (g_open) ImGui_ImplGlfw_MouseButtonCallback(window, button, action, mods);
+void gui_mouse_button(GLFWwindow*, int button, int action, int mods) {
+    if (g_open) queue({InputEvent::kMouse, false, false, false, button, 0, action, mods, 0});
 }
 
 void gui_scroll(GLFWwindow* window, double dx, double dy) {
@@ -138,6 +150,7 @@ void gui_focus(GLFWwindow* window, int focused) {
 
 void gui_new_frame() {
     g_started = true;
+    g_presses_acted = g_presses_handed;
     g_input.take_frame(hand_on);
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplGlfw_NewFrame();

@@ -21,6 +21,8 @@ void gui_mouse_button(GLFWwindow* window, int button, int action, int mods);
 void gui_scroll(GLFWwindow* window, double dx, double dy);
 void gui_char(GLFWwindow* window, unsigned int c);
 void gui_focus(GLFWwindow* window, int focused);
+// Left-button presses the GUI has acted on (or, with no GUI frame, taken).
+long gui_presses_acted();
 // Escape in a text field: the field gives the keyboard back once the keys
 // typed before it were read; from now on keys are the view's.
 void gui_leave_text();

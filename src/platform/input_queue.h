@@ -4,20 +4,20 @@
 // never seen, and "x, Backspace, y" typed within one frame comes out in the
 // wrong order. The queue hands on one frame's worth at a time, so that each key
 // changes at most once a frame and a character never overtakes a key that acts
-// on the text before it; Escape leaves the text field only once the keys
-// before it were read. Main thread only.
+// on the text before it; Escape, or a click, leaves the text field only once
+// the keys before it were read. Main thread only.
 #pragma once
 
 // One event as the window system reported it.
 struct InputEvent {
-    enum Kind { kKey, kChar, kLeaveText };
+    enum Kind { kKey, kChar, kLeaveText, kMouse };
     Kind kind;   // a key going down or up, a character typed (`ch`), or Escape leaving a text field
     bool acts;   // a key whose changes the GUI reads (Backspace, an arrow, Ctrl+A ...)
     bool edits;  // a press that edits the text or moves in it: characters wait for it
     bool modifier;  // Shift, Ctrl, Alt or Super: waits for a frame's edit to be read
-    int code;       // the key's code (for a key event)
+    int code;       // the key's code, or the mouse button
     int scancode;   // the key's scan code
-    int action;     // kKeyPress, kKeyRelease or a repeat
+    int action;     // kKeyPress, kKeyRelease or a repeat (a button: press or release)
     int mods;       // the modifiers held
     unsigned ch;    // the character (for a character event)
 };
@@ -48,15 +48,17 @@ class InputQueue {
     // Hands on this frame's events, in order: it stops before the second
     // change of a key that acts, and before a character or a modifier's
     // change that follows a press that edits (which is read with the
-    // modifiers as they stood). Typing alone flows. Leaving a text field
-    // takes a frame of its own, after every event before it.
+    // modifiers as they stood). Typing alone flows. Leaving a text field and
+    // a mouse button's change take a frame of their own, after every event
+    // before them (a click elsewhere must not take the keyboard from a field
+    // before the keys typed into it were read).
     template <class F>
     void take_frame(F&& on) {
         bool changed[kKeyCodes] = {};
         bool acted = false, first = true;
         while (count_ > 0) {
             const InputEvent& e = ring_[head_];
-            if (e.kind == InputEvent::kLeaveText) {  // alone in its frame
+            if (e.kind == InputEvent::kLeaveText || e.kind == InputEvent::kMouse) {  // alone
                 if (!first) break;
                 take_one(on);
                 break;

@@ -46,6 +46,7 @@ enum class Key {
     F7,
     F8,
     Tab,
+    F10,
     Count
 };
 
@@ -81,7 +82,8 @@ void plat_pause_ms(int ms);
 bool plat_take_drag(double& dx, double& dy, bool& started);
 // Wheel clicks over the view since the last call (positive: away from the user).
 double plat_take_wheel();
-// Left-button presses the window has had since it opened (the panel's included).
+// Left-button presses the window has acted on since it opened (the panel's
+// included): a control clicked has done what it does by the frame that counts it.
 long plat_left_presses();
 
 // ---- The window itself (the program's shell only) ----

@@ -263,5 +263,6 @@ PYBIND11_MODULE(_kelvaro, m) {
     m.attr("Y") = kelvaro::kColumnY;
     m.attr("Z") = kelvaro::kColumnZ;
     m.attr("TYPE") = kelvaro::kColumnType;
+    m.attr("AXIS") = kAxis;  // sites per axis of the lattice
     m.attr("__version__") = KELVARO_VERSION;
 }

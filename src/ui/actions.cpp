@@ -197,6 +197,9 @@ constexpr ActionRow kActions[int(Action::Count)] = {
      [](int) { genome_following = !genome_following; }},
     {Action::TogglePanel, Key::Tab, 1, Stage::Pressed, Section::Keys, "Panel",
      "open / close this panel (in the genome editor, Tab is the editor's)", "", toggle_panel},
+    {Action::SavePage, Key::F10, 1, Stage::Pressed, Section::Files, "Save as page",
+     "save the colony as shown (hidden types hidden) as a 3-D page that any browser opens, "
+     "kelvaro-NNNNNN.html", "", [](int) { page_wanted = 1; }},
     {Action::ToggleSignalMarks, Key::Count, 0, Stage::Panel, Section::Switches, "Signal marks",
      "cells drawn black, red or green where the level on channel 2, 3, 4 or 5 equals show_len: "
      "marks, not cell types", "", [](int) { signal_marks = !signal_marks; }},
@@ -247,7 +250,7 @@ const char* key_label(Key key) {
         "9",  "M",     "W",        "S",        "A",      "D",      "L",    "P",       "G",
         "V",  "Space", "keypad -", "keypad +", "Return", "Escape", "F1",   "F12",     "F2",
         "F3", "F4",    "F5",       "F6",       "F9",     "F11",    "Home", "Page Up", "Page Down",
-        "[",  "]",     "F7",       "F8",       "Tab",
+        "[",  "]",     "F7",       "F8",       "Tab",    "F10",
     };
     static_assert(std::size(kLabels) == std::size_t(Key::Count));
     return key < Key::Count ? kLabels[int(key)] : "";

@@ -45,6 +45,7 @@ enum class Action {
     StepBack,         // F7
     FollowGenome,     // F8
     TogglePanel,      // Tab
+    SavePage,         // F10
     // The panel's own controls, without a key; `value` says what to set.
     ToggleSignalMarks,  // the marks where a level on channels 2..5 equals show_len
     ToggleTypeHidden,   // hide or show type `value` (kTypes: every type outside 0..99)

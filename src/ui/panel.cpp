@@ -244,11 +244,13 @@ void files_section() {
     action_button(Action::Screenshot);
     ImGui::SameLine();
     action_checkbox(Action::ToggleRecording, recording);
+    action_button(Action::SavePage);
     status_line("Save", request_status.save);
     status_line("Reload", request_status.reload);
     status_line("Checkpoint", checkpoint_status());
     status_line("Screenshot", panel_state.screenshot_status);
     status_line("Record", recording_status());
+    status_line("Page", panel_state.page_status);
 }
 
 // Live cells (white) and the most numerous types (their colours) over the
@@ -301,8 +303,8 @@ void keys_section() {
 
 void draw_panel(int width, int height, long frame) {
     panel_map_begin();
-    // The presses this frame has seen: a test reads the map for its next click
-    // only once the frame that saw the last one has laid the panel out.
+    // The presses acted on: a test reads the map for its next click only once
+    // the frame that acted on the last one has laid the panel out.
     panel_map_add("Clicks seen", float(plat_left_presses()), 0, 0, 0);
     // While the F1 status line is shown it names Tab, and covers the corner.
     if (!panel_state.open) return show_overlay ? void() : draw_opener(width, height);

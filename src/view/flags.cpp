@@ -10,6 +10,7 @@ int show_len;
 int move_file;
 BOOLEAN show_overlay;
 BOOLEAN screenshot_wanted;
+BOOLEAN page_wanted;
 int heat_channel;
 Slab slab;
 BOOLEAN paused;
@@ -26,7 +27,7 @@ void init_view_flags() {
     show_len = 1;
     k_l = 1;
     show_overlay = 0;
-    screenshot_wanted = 0;
+    screenshot_wanted = page_wanted = 0;
     heat_channel = -1;
     slab = Slab{};
     paused = step_wanted = 0;

@@ -12,6 +12,7 @@ extern int show_len;               // type shown in isolate mode, level marked b
 extern int move_file;              // isolate mode when non-zero (digit keys)
 extern BOOLEAN show_overlay;       // the F1 overlay is shown; off at start
 extern BOOLEAN screenshot_wanted;  // F12: save the next frame shown; cleared once saved
+extern BOOLEAN page_wanted;        // F10: save the colony shown as a page; cleared once saved
 extern int heat_channel;           // the heat map's channel 0..19 (F4), -1 when off
 extern Slab slab;                  // the slice (F6, Page Up/Down, [ ])
 extern BOOLEAN paused;             // F2: the frame pass stops, the view goes on

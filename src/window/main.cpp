@@ -1,6 +1,7 @@
 // The window program: one window, a GL context, the signal worker, and the main
 // loop that handles every pending event and then renders one frame.
 #include "app/frame_pass.h"
+#include "app/genome_file.h"
 #include "platform/platform.h"
 #include "ui/controls.h"
 #include "ui/inside_panels.h"
@@ -15,6 +16,8 @@
 #include "view/gl_view.h"
 #include "view/inside_gl.h"
 #include "view/run_control.h"
+#include "view/page_file.h"
+#include "view/png_file.h"
 #include "view/screenshot.h"
 
 #include <GL/gl.h>
@@ -25,6 +28,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
+#include <vector>
 
 namespace {
 
@@ -92,6 +97,30 @@ void take_screenshot(int width, int height) {
     screenshot_wanted = 0;
 }
 
+// The types the view hides now: one by one, type 1 under L, and every type
+// but show_len's in isolate mode.
+std::vector<int> types_hidden_now() {
+    std::set<int> present;
+    for (int i = 0; i < Cells_count; ++i) present.insert(Cells[i].type);
+    std::vector<int> hidden;
+    for (int t : present)
+        if (type_hidden(t) || (t == 1 && !k_l) || (move_file && t != show_len)) hidden.push_back(t);
+    return hidden;
+}
+
+// F10: the colony as shown, as a page that any browser opens.
+void take_page() {
+    char name[64];
+    free_file_name(name, sizeof name, "kelvaro", frame_number, ".html");
+    char* status = panel_state.page_status;
+    const int size = sizeof panel_state.page_status;
+    if (save_shown_page(name, types_hidden_now(), kGenomeFile, int(frame_number)))
+        std::snprintf(status, size, "F10: saved %s, %d cells", name, Cells_count);
+    else
+        std::snprintf(status, size, "F10: cannot write %s", name);
+    page_wanted = 0;
+}
+
 // With a frame-rate cap set in the panel, waits out the rest of the frame's time.
 void keep_frame_rate_cap() {
     double& last = panel_state.last_frame_s;
@@ -131,6 +160,7 @@ void render_frame() {
     draw_panel(width, height, frame_number);
     write_panel_map_if_asked();
     if (screenshot_wanted) take_screenshot(width, height);
+    if (page_wanted) take_page();
     draw_recording_mark(width, height);
     plat_swap();
     plat_pause_ms(1);

@@ -124,9 +124,8 @@ class Colony(SessionTest):
             wait_until("the view after " + key, lambda: self.s.shot().data != before)
 
     def test_05_return_doubles_a_colony_with_room(self):
-        self.s.key("Return")
-        time.sleep(0.3)
-        self.assertEqual(len(self.s.save()), 2 * len(ALL))
+        self.s.key("Return")  # served after a P polled in the same frame: save until it shows
+        wait_until("the division", lambda: len(self.s.save()) == 2 * len(ALL))
 
     def test_06_g_lets_the_lifted_cells_fall_to_the_floor(self):
         self.s.key("g")

@@ -63,9 +63,8 @@ class FollowTheGenome(SessionTest):
 
     def test_04_the_inspector_tells_a_cells_history(self):
         s = self.s
-        s.key("m", "Home")  # no axis markers; the colony framed
-        time.sleep(0.5)
-        img = s.shot()
+        s.key("m", "Home", "F2")  # no axis markers; the colony framed and still
+        img = s.steady_shot()
         hits = [(x, y) for y in range(0, img.height, 2) for x in range(0, img.width, 2)
                 if img.pixel(x, y) == MAGENTA]
         self.assertTrue(hits)

@@ -90,8 +90,7 @@ class SliceHeatRecord(SessionTest):
     def test_1_a_slice_reveals_the_core(self):
         self.s.reload(BLUE)
         self.s.key("Home")
-        time.sleep(0.5)
-        whole = self.s.shot()
+        whole = self.s.steady_shot()
         self.s.key("F6")  # across x, through the middle
         blue = whole.count(BLUE)
         sliced = wait_until("the slice", lambda: (lambda i: i if i.count(BLUE) < blue / 3 else None)(self.s.shot()))

@@ -94,6 +94,9 @@ class Panel(SessionTest):
         wait_until("the saved genome", lambda: self.s.read("dna.vdna") != GENOME)
         self.assertEqual(self.s.read("dna.vdna"), "EN=3;EN=3;EX=7")
         self.assertFalse([f for f in os.listdir(self.s.dir) if f.endswith(".ini")])
+        self.s.click("Genome", "Files", "Save as page")  # the colony as a page, with the genome saved
+        page = wait_until("the page", lambda: [f for f in os.listdir(self.s.dir) if f.endswith(".html")])
+        self.assertIn("EN=3;EN=3;EX=7", self.s.read(page[0]))
 
     def test_06_tab_and_clicks_never_keep_the_keyboard(self):
         # A click on the panel, then Tab twice; Tab three times more: M still reaches the view.

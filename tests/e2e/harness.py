@@ -172,6 +172,16 @@ class Session:
             time.sleep(0.1)  # the window may not be viewable yet
         raise AssertionError("cannot take a screenshot: " + r.stderr.decode())
 
+    def steady_shot(self):
+        """A screenshot once the view has caught up with the keys sent: two alike in a row."""
+        last = [self.shot()]
+
+        def same():
+            now = self.shot()
+            alike, last[0] = now.data == last[0].data, now
+            return now if alike else None
+        return wait_until("a steady view", same)
+
     def wait_colour(self, rgb, at_least=1, timeout=20.0, width=None):
         return wait_until("colour %s" % (rgb,), lambda: self.shot().count(rgb, width) >= at_least,
                           timeout)
