@@ -10,7 +10,7 @@ import numpy as np
 import pytest
 
 import kelvaro
-from conftest import CELLS, GENOME, batch, child_env
+from conftest import CELLS, GENOME, ROOT, batch, child_env
 from kelvaro.search import genome as gn
 from kelvaro.search.cli import main
 from kelvaro.search.score import iou
@@ -29,6 +29,39 @@ def test_operators_keep_genomes_valid_and_canonical():
             assert 1 <= len(child) <= SPACE.max_genes
             assert kelvaro.check_genome(text)["count"] == 0, text
             assert gn.genome_text(gn.parse_genome(text)) == text
+
+
+EXAMPLE = ROOT / "examples"
+
+
+# Switches, genomes tried, and how many of them must come to rest (gravity is
+# never argued to rest; division genes keep many colonies dividing).
+@pytest.mark.parametrize("division, gravity, genomes, at_rest", [
+    (False, False, 160, 80), (True, False, 100, 25), (False, True, 40, 0)])
+def test_a_run_stopped_at_rest_is_the_whole_run(tmp_path, division, gravity, genomes, at_rest):
+    """The example's start grown by the example's genome, its mutants and random
+    genomes: a run that stops at rest leaves the very checkpoint (cells, grids,
+    random sequence, frame) of the whole run."""
+    band_genes = gn.parse_genome((EXAMPLE / "dna.vdna").read_text())
+    settled = []
+    for seed in range(genomes):
+        rng = random.Random(seed)
+        genes = band_genes if seed % 3 else gn.random_genome(rng, SPACE)
+        for _ in range(seed % 4):
+            genes = gn.mutate(rng, SPACE, genes)
+        checkpoints = []
+        for until_settled in (False, True):
+            with kelvaro.Colony(genome_text=gn.genome_text(genes), cells=EXAMPLE / "list.txt",
+                                seed=seed) as c:
+                at = c.run(60, division=division, gravity=gravity, until_settled=until_settled)
+                assert c.frame == 60
+                c.checkpoint(tmp_path / "k.kck")
+            checkpoints.append((tmp_path / "k.kck").read_bytes())
+        assert checkpoints[0] == checkpoints[1], gn.genome_text(genes)
+        settled.append(at)
+    early = [f for f in settled if f is not None]
+    assert len(early) >= at_rest and (not early or max(early) > 10), settled
+    assert at_rest or not early
 
 
 def colony(*cells):
