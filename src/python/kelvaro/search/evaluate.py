@@ -19,9 +19,10 @@ from .score import iou, occupied
 RUN_LIMIT_S = 60.0
 # Frames per call of Colony.run, so that a long run is noticed between calls.
 _CHUNK = 25
-# Runs stop where the colony comes to rest (Colony.run's until_settled); the
-# benchmark turns it off to measure what it saves.
-EARLY_STOP = True
+# Runs stop where the colony comes to rest (Colony.run's until_settled), which
+# changes no score; KELVARO_SEARCH_FULL_RUNS=1 runs every frame, for measuring
+# what the early stop saves.
+EARLY_STOP = os.environ.get("KELVARO_SEARCH_FULL_RUNS", "") != "1"
 
 Context = namedtuple("Context", "token start_path start_bytes shift frames division gravity "
                                 "target block score")
