@@ -209,17 +209,18 @@ def _resumed(o, argv):
     """The folder of --resume, locked, and its state, or Refused."""
     others = sorted(_given(argv) - set(RESUMABLE))
     if others:
-        raise Refused("--resume takes only budgets, -j and --scheduler, not --%s"
-                      % others[0].replace("_", "-"))
-    if not os.path.isdir(o.resume):
+        name = {"from_genome": "from"}.get(others[0], others[0].replace("_", "-"))
+        raise Refused("--resume takes only budgets, -j and --scheduler, not --%s" % name)
+    if not os.path.isfile(os.path.join(o.resume, statefile.STATE)):
         raise Refused("'%s' holds no search to resume" % o.resume)
-    lock = _lock(o.resume)
+    lock, why = _lock(o.resume), ""
     try:
         state = statefile.read(o.resume)
     except statefile.Damaged as e:
-        raise Refused("'%s' holds no search to resume: %s" % (o.resume, e))
+        state, why = None, ": %s" % e
     if state is None:
-        raise Refused("'%s' holds no search to resume" % o.resume)
+        lock.close()
+        raise Refused("'%s' holds no search to resume%s" % (o.resume, why))
     return o.resume, state, lock
 
 

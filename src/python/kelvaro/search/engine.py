@@ -301,6 +301,8 @@ class Search:
                 signal.signal(s, h)
             if self.bar is not None:
                 self.bar.close()
+            if self.lock is not None:
+                self.lock.close()  # the folder is free for the next search
 
     def _loop(self):
         front = tools.ParetoFront(lambda a, b: a.fitness.values == b.fitness.values)
