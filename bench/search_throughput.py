@@ -9,6 +9,11 @@ Guards (exit status 1 when one fails): -j 2 at least 1.6 times -j 1, the
 LocalCluster at least 1.25 times -j 1. Run it on a quiet machine:
 
     PYTHONPATH=build/python python3 bench/search_throughput.py [--rounds 3] [--generations 40]
+
+--runs-only times, in this one process, the runs of every genome that one such
+search evaluated, with the early stop and without it in turn, in processor
+seconds: the cost of a run on one worker, which a loaded machine disturbs less
+than it does the rates above.
 """
 import argparse
 import csv
@@ -17,8 +22,10 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import time
 
 import kelvaro
+from kelvaro.search import evaluate, statefile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 EXAMPLE = os.path.join(ROOT, "examples")
@@ -47,6 +54,30 @@ def rate(folder, target, generations, backend, env):
     return int(last["evaluations"]) / float(last["elapsed_s"])
 
 
+def run_costs(folder, target, generations, rounds):
+    """Processor seconds per run of the genomes a -j 1 search evaluated: with
+    the early stop, and with full runs, in turn."""
+    out = tempfile.mkdtemp(dir=folder)
+    subprocess.run([sys.executable, "-m", "kelvaro.search", "--cells",
+                    os.path.join(EXAMPLE, "list.txt"), "--target", target, "--generations",
+                    str(generations), "--seed", "1", "--quiet", "--out", out, "-j", "1"],
+                   check=True)
+    state = statefile.read(out)
+    run, texts = state["run"], list(state["cache"])
+    ctx = evaluate.Context("bench", run["start"], run["start_bytes"], run["shift"], run["frames"],
+                           run["division"], run["gravity"], run["target_cells"], run["block"],
+                           None)
+    items = [(t, [1]) for t in texts]
+    costs = {True: [], False: []}
+    for _ in range(rounds):
+        for early in (True, False):
+            evaluate.EARLY_STOP = early
+            began = time.process_time()
+            evaluate.evaluate_batch(ctx, items)
+            costs[early].append((time.process_time() - began) / len(items))
+    return len(items), costs
+
+
 def summary(values, digits=1):
     f = "%%.%df" % digits
     return (f + " (" + f + " to " + f + ")") % (statistics.median(values), min(values), max(values))
@@ -56,7 +87,18 @@ def main():
     p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     p.add_argument("--rounds", type=int, default=3)
     p.add_argument("--generations", type=int, default=40)
+    p.add_argument("--runs-only", action="store_true")
     o = p.parse_args()
+    if o.runs_only:
+        with tempfile.TemporaryDirectory() as folder:
+            n, costs = run_costs(folder, make_target(folder), o.generations, o.rounds)
+        print("processor ms per run over the %d genomes of a search, %d rounds:" % (n, o.rounds))
+        for early, name in ((True, "early stop"), (False, "full runs")):
+            print("  %-10s %s ms, %s runs/s" % (name, summary([1e3 * c for c in costs[early]], 2),
+                                                summary([1 / c for c in costs[early]])))
+        ratio = [f / e for e, f in zip(costs[True], costs[False])]
+        print("  full over early stop: %s x" % summary(ratio, 2))
+        return 0
     from distributed import LocalCluster
     with tempfile.TemporaryDirectory() as folder, LocalCluster(
             n_workers=2, threads_per_worker=1, processes=True, dashboard_address=":0") as cluster:
