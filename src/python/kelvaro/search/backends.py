@@ -10,15 +10,16 @@ from .evaluate import evaluate_batch, evaluate_in_process, init_process
 # A batch should take about this long: long against what sending one costs (the
 # pickles, the pool's queues, waking the search's own process to send the next),
 # short against a generation, so that the workers end it together.
-BATCH_S = 0.1
-# Batches per worker at most (runs of a second or more), and at first.
-MOST_PER_WORKER = 10
+BATCH_S = 0.05
+# Batches per worker at least (one running, one waiting in the queue) and at
+# most (long runs), and at first, before any run has been timed.
+LEAST_PER_WORKER, MOST_PER_WORKER = 2, 10
 
 
 class Batching:
     """Cuts a generation's items into batches of about BATCH_S each, from the
-    seconds per run measured so far: at least one batch per worker, at most
-    MOST_PER_WORKER. Which runs share a batch changes no score."""
+    seconds per run measured so far, LEAST_PER_WORKER to MOST_PER_WORKER
+    batches per worker. Which runs share a batch changes no score."""
 
     def __init__(self, workers):
         self.workers = workers
@@ -28,7 +29,8 @@ class Batching:
         """`items` in order, in batches."""
         count = self.workers * MOST_PER_WORKER
         if self.run_s is not None:
-            count = max(self.workers, min(count, round(len(items) * self.run_s / BATCH_S)))
+            count = max(self.workers * LEAST_PER_WORKER,
+                        min(count, round(len(items) * self.run_s / BATCH_S)))
         size = max(1, -(-len(items) // count))
         return [items[i:i + size] for i in range(0, len(items), size)]
 
