@@ -55,19 +55,25 @@ TEST_F(CellList, ALoadSettlesTheFieldToItsFixedPoint) {
 TEST_F(CellList, LoadReadsIntegersInCNotationUntilSomethingElse) {
     const Records first = {{1, 41, 41, 1}},
                   three = {{1, 41, 41, 1}, {2, 42, 42, 2}, {3, 43, 43, 3}};
-    const std::tuple<const char*, Records, bool> cases[] = {
-        {"  \n\t7 0X0 -0 +1 \n\n", {{7, 40, 40, 1}}, false},  // any white space, signs
-        {"1 010 10 10\n", {{1, 48, 50, 10}}, false},          // octal 010 is 8
-        {"0x1f -0x27 0x10 0xC8", {{31, 1, 56, 200}}, false},
-        {"1 01 09", {{1, 41, 40, 9}}, false},  // "09" is octal 0, then 9
-        {"1 1 1 1\n2 2 2 2\n3 3 3 3", three, false},
-        {"1 1 1 1\n2 2 2\n", first, true},  // a short last record
-        {"1 1 1 1\n2 2 x 2\n3 3 3 3\n", first, true},
-        {"1 0x 1 1\n", {}, true},  // "0x" without digits
+    // The cells read, and where and why reading stopped ("" when it did not).
+    const std::tuple<const char*, Records, std::string> cases[] = {
+        {"  \n\t7 0X0 -0 +1 \n\n", {{7, 40, 40, 1}}, ""},  // any white space, signs
+        {"1 010 10 10\n", {{1, 48, 50, 10}}, ""},           // octal 010 is 8
+        {"0x1f -0x27 0x10 0xC8", {{31, 1, 56, 200}}, ""},
+        {"1 01 09", {{1, 41, 40, 9}}, ""},  // "09" is octal 0, then 9
+        {"1 1 1 1\n2 2 2 2\n3 3 3 3", three, ""},
+        {"1 1 1 1\n\n2 2\n2\n", first, "3: the file ends after 3 of a record's 4 numbers"},
+        {"1 1 1 1\n2 2 x 2\n3 3 3 3\n", first, "2: 'x' is not a number"},
+        {"1 0x 1 1\n", {}, "1: '0x' is not a number"},  // "0x" without digits
+        {"1 1 1 1\n\n12 oops 7 5\n", first, "3: 'oops' is not a number"},
+        {"1 1 1 1 -\n", first, "1: '-' is not a number"},
+        {"1 1 1 1 abcdefghijklmnopqrstuvwxyz", first, "1: 'abcdefghijklmnop...' is not a number"},
     };
-    for (const auto& [text, want, stopped_at_text] : cases) {
+    for (const auto& [text, want, stop] : cases) {
         const CellLoadReport r = load(text);
-        EXPECT_EQ(std::pair(cells(), r.stopped_at_text), std::pair(want, stopped_at_text)) << text;
+        const std::string why =
+            r.stopped_at_text ? std::to_string(r.stop_line) + ": " + r.stop_reason : "";
+        EXPECT_EQ(std::pair(cells(), why), std::pair(want, stop)) << text;
     }
 }
 

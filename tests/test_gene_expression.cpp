@@ -1,4 +1,6 @@
 // Gene expression: type switching, division genes and their random draws.
+#include <functional>
+
 #include "support.h"
 
 using kt::gene;
@@ -38,6 +40,7 @@ TEST_F(GeneExpression, OnlyTypeOneSwitchesWhereTwoPresentSignalsMeet) {
         gene(3, {2, 3}, 7);  // the first gene that switches wins
         const int c = cell(type, l2, l3);
         world_signal[100][100][101][5] = 3;  // where channel 25 would alias
+        EXPECT_EQ(genes_may_act(c), want != type) << type << ": " << l2 << "," << l3;
         EXPECT_EQ(std::pair(express_genes(c), world[100][100][100]), std::pair(want, want))
             << type << ": " << l2 << "," << l3;
     }
@@ -60,6 +63,7 @@ TEST_F(GeneExpression, DivisionGenesDivideAboutOneCallInTenWhereTheirEnhancersAg
         k_v = 1;
         gene(0, en, 0, 0, 1);
         const int c = cell(7, l2, l3, l6);
+        EXPECT_EQ(genes_may_act(c), divides) << l2 << "," << l3 << "," << l6;
         int divisions = 0;
         for (int f = 0; f < 2000; ++f) {
             express_genes(c);
@@ -84,4 +88,23 @@ TEST_F(GeneExpression, OneDrawPerGenePerCallWhateverTheGenesDo) {
     k_v = 1;  // with division on, a failed division attempt adds nothing either
     gene(kMaxGenes - 1, {2, 11}, 0, 0, 1);
     EXPECT_EQ(draws_of(b), std::uint32_t(kMaxGenes));
+}
+
+// At rest no draw can change anything: a cell that genes may act on, a pushed
+// site, a stale copy of the grids or gravity each rule it out.
+TEST_F(GeneExpression, AColonyIsAtRestOnlyWhereNoDrawCanChangeIt) {
+    const std::function<void()> spoil[] = {
+        [] {},  // the quiet colony itself
+        [] { world_signal[100][100][100][2] = world_signal[100][100][100][3] = 4; },  // switches
+        [] { world_clamp[100][100][100] = Cells[0].clamps = 2; },                      // walks
+        [] { Cells[0].clamps = 1; },  // the next frame refreshes the copy
+        [] { k_g = 1; },
+    };
+    for (std::size_t k = 0; k < std::size(spoil); ++k) {
+        kt::reset_world();
+        gene(0, {2, 3}, 4);
+        cell(1, 4, 6);
+        spoil[k]();
+        EXPECT_EQ(colony_at_rest(), k == 0) << k;
+    }
 }

@@ -78,10 +78,11 @@ TEST_F(Worker, TheBusyColonysFramesAllocateNothing) {
     const std::string colony = kt::busy_colony();
     std::filesystem::remove(kGenomeDump);  // only the reloads write it again
     signal_worker_start();                 // starting a thread allocates: before the count
-    int most = 0, pushed_frames = 0;
+    int most = 0, pushed_frames = 0, resting = 0;
     const int allocations = allocations_of([&] {
         for (int frame = 1; frame <= 300; ++frame) {
             kt::busy_frame(frame);
+            resting += colony_at_rest();  // the check of a run that stops at rest
             most = std::max(most, int(Cells_count));
             pushed_frames += std::any_of(Cells, Cells + Cells_count,
                                          [](const TCells& c) { return c.clamps > 1; });
@@ -90,7 +91,8 @@ TEST_F(Worker, TheBusyColonysFramesAllocateNothing) {
     signal_worker_stop();
     EXPECT_EQ(allocations, 0);
     // The frames did what they were meant to: grew, pushed, saved and reloaded.
-    EXPECT_TRUE(most > 2 * 900 && pushed_frames > 100) << most << " " << pushed_frames;
+    EXPECT_TRUE(most > 2 * 900 && pushed_frames > 100 && resting == 0)
+        << most << " " << pushed_frames << " " << resting;
     EXPECT_TRUE(kt::read_file(kCellFile) != colony && std::filesystem::exists(kGenomeDump));
 }
 

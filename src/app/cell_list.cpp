@@ -5,6 +5,7 @@
 #include "sim/simulation.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace {
 
@@ -19,29 +20,48 @@ int digit_value(int c) {
     return 99;
 }
 
-// One integer in C's "%i" notation after any white space: an optional sign,
-// then hexadecimal after "0x", octal after a leading "0", or decimal. Values
-// saturate far outside any valid record. False when no number is there.
-bool read_int(FileReader& in, std::int64_t& out) {
+// Where the reader stands: the line, and the bytes a number took before it
+// turned out not to be one ("-", "0x"), for the report.
+struct Scan {
+    int line = 1;
+    char taken[4] = "";
+    int n = 0;
+};
+
+// Takes the white space before the next byte, counting the line breaks;
+// returns the next byte, or -1 at the end.
+int skip_space(FileReader& in, Scan& at) {
     int c = in.peek();
     while (is_space(c)) {
+        at.line += c == '\n';
         in.get();
         c = in.peek();
     }
+    return c;
+}
+
+// One integer in C's "%i" notation after any white space: an optional sign,
+// then hexadecimal after "0x", octal after a leading "0", or decimal. Values
+// saturate far outside any valid record. False when no number is there.
+bool read_int(FileReader& in, std::int64_t& out, Scan& at) {
+    int c = skip_space(in, at);
+    at.n = 0;
+    auto take = [&] {  // a byte of the number's prefix: sign, "0", "x"
+        at.taken[at.n++] = char(in.get());
+        at.taken[at.n] = '\0';
+        return in.peek();
+    };
     bool negative = false;
     if (c == '+' || c == '-') {
         negative = c == '-';
-        in.get();
-        c = in.peek();
+        c = take();
     }
     if (c < '0' || c > '9') return false;
     int base = 10;
     if (c == '0') {
-        in.get();
-        c = in.peek();
+        c = take();
         if (c == 'x' || c == 'X') {
-            in.get();
-            if (digit_value(in.peek()) >= 16) return false;  // "0x" without digits
+            if (digit_value(take()) >= 16) return false;  // "0x" without digits
             base = 16;
         } else {
             base = 8;
@@ -54,7 +74,28 @@ bool read_int(FileReader& in, std::int64_t& out) {
         if (v < kLimit) v = v * base + d;
     }
     out = negative ? -v : v;
+    at.n = 0;
     return true;
+}
+
+// Where and why reading stopped: the text that is not a number (its first
+// bytes, with what the number took of them), or a record cut short by the end.
+void note_stop(FileReader& in, const Scan& at, int got, int record_line, CellLoadReport& report) {
+    int c = in.peek();
+    if (c < 0 && at.n == 0) {
+        report.stop_line = record_line;
+        std::snprintf(report.stop_reason, sizeof report.stop_reason,
+                      "the file ends after %d of a record's 4 numbers", got);
+        return;
+    }
+    report.stop_line = at.line;
+    char word[17];
+    int n = 0;
+    for (; n < at.n; ++n) word[n] = at.taken[n];
+    for (; n < 16 && c >= 0 && !is_space(c); c = in.peek()) word[n++] = char(in.get());
+    word[n] = '\0';
+    std::snprintf(report.stop_reason, sizeof report.stop_reason, "'%s%s' is not a number", word,
+                  c >= 0 && !is_space(c) ? "..." : "");
 }
 
 bool on_lattice(std::int64_t v) {
@@ -96,18 +137,17 @@ CellLoadReport load_cell_list_from(const char* path, int shift) {
     FileReader in(path);
     report.opened = in.opened();
     std::int64_t rec[4];
+    Scan at;
     for (;;) {
         int got = 0;
-        while (got < 4 && read_int(in, rec[got])) ++got;
+        skip_space(in, at);
+        const int record_line = at.line;
+        while (got < 4 && read_int(in, rec[got], at)) ++got;
         if (got < 4) {
             // The end of the file, or text that is not a number: no cell is made
             // of values that were not read.
-            int c = in.peek();
-            while (is_space(c)) {
-                in.get();
-                c = in.peek();
-            }
-            report.stopped_at_text = c >= 0 || got > 0;
+            report.stopped_at_text = in.peek() >= 0 || got > 0 || at.n > 0;
+            if (report.stopped_at_text) note_stop(in, at, got, record_line, report);
             break;
         }
         const std::int64_t t = rec[0], x = rec[1] + shift, y = rec[2] + shift, z = rec[3];

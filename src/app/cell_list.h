@@ -14,6 +14,8 @@ struct CellLoadReport {
     int outside = 0;               // records whose site, once shifted, leaves 1..200
     bool table_full = false;       // reading stopped at 200000 cells
     bool stopped_at_text = false;  // reading stopped at something that is not a number
+    int stop_line = 0;             // with stopped_at_text: the line where reading stopped
+    char stop_reason[48] = "";     // with stopped_at_text: why, such as "'oops' is not a number"
 };
 
 // Saves the colony to kCellFile.

@@ -43,6 +43,7 @@ struct BatchOptions {
     int shift = kLoadShift;            // added to x and y of every loaded cell
     int reload_every = 0;      // 0: never; K: genome and colony reloaded before frames K, 2K, ...
     bool threaded = false;     // the live signal worker instead of the settling passes
+    bool until_settled = false;  // stop at rest, the frames left accounted for (the module)
     std::string out;           // final colony, cell-list format, unshifted
     std::string stats;         // per-frame CSV
     int snapshot_every = 0;    // 0: no snapshots

@@ -61,9 +61,12 @@ void report_cells(RunLog& log, const char* path, const CellLoadReport& r) {
     }
     std::fprintf(log.err,
                  "%s: %s: %d cells loaded; skipped: outside=%d table_full=%d "
-                 "stopped_at_text=%d\n",
+                 "stopped_at_text=%d",
                  kProgramName, path, r.loaded, r.outside, int(r.table_full),
                  int(r.stopped_at_text));
+    if (r.stopped_at_text)
+        std::fprintf(log.err, "; stopped at line %d: %s", r.stop_line, r.stop_reason);
+    std::fputc('\n', log.err);
 }
 
 // The failure of an input that cannot be read, with the system's reason.
@@ -255,6 +258,27 @@ int open_run(const BatchOptions& o, RunLog& log, int& start) {
     return kExitOk;
 }
 
+namespace {
+
+// The frames after `frame` can be accounted for rather than run: the run asks
+// for it, and nothing looks at them one by one (no reload, divide-all, worker,
+// periodic file, picture or statistics row).
+bool may_stop_at_rest(const BatchOptions& o, const FrameSinks& sinks, std::size_t next_divide) {
+    return o.until_settled && !o.threaded && o.reload_every == 0 &&
+           next_divide == o.divide_all_at.size() && o.snapshot_every == 0 &&
+           o.checkpoint_every == 0 && sinks.stats == nullptr && sinks.pictures == nullptr;
+}
+
+// Moves the frame count and the random sequence from `frame` to `last`, as the
+// frames between would have, for a colony at rest.
+void skip_frames_at_rest(int frame, int last) {
+    rng_jump(draws_per_frame_at_rest() * std::uint64_t(last - frame));
+    frame_number += last - frame;
+    history_frame = last;
+}
+
+}  // namespace
+
 RunResult run_frames(const BatchOptions& o, int start, const FrameSinks& sinks, RunLog& log) {
     RunResult result;
     std::string frame_path(std::max(o.snapshot_dir.size(), o.checkpoint_dir.size()) + 32, '\0');
@@ -281,12 +305,21 @@ RunResult run_frames(const BatchOptions& o, int start, const FrameSinks& sinks, 
                 return stop_with(status);
         // The field as the worker would have left it between two frames, but
         // the same on every run.
-        if (!o.threaded) settle_signal(o.signal_passes);
+        const int changed = o.threaded ? -1 : settle_signal(o.signal_passes);
         if (next_divide < o.divide_all_at.size() && o.divide_all_at[next_divide] == frame) {
             kReturn = 1;  // served at the start of the pass, before any cell's step
             ++next_divide;
         }
+        const std::uint32_t edits = worker_state.edits.load();
         frame_pass();
+        // At rest: the passes ended at the field's fixed point (one changed
+        // nothing), the frame edited nothing the field reads, and rest.h holds.
+        if (may_stop_at_rest(o, sinks, next_divide) && changed < o.signal_passes &&
+            edits == worker_state.edits.load() && colony_at_rest()) {
+            skip_frames_at_rest(frame, start + o.frames);
+            result.settled_at = frame;
+            frame = start + o.frames;
+        }
         const double elapsed = seconds_since(t0);
         if (sinks.stats) sinks.stats->record(frame, elapsed * 1000.0);
         if (!write_frame_files(o, frame, frame_path, log)) return stop_with(kExitOutput);

@@ -33,6 +33,7 @@ struct FrameSinks {
 struct RunResult {
     int status = kExitOk;
     int frames_done = 0;  // frames run, not counting those before a resume
+    int settled_at = 0;   // with until_settled: the frame found at rest (0: none)
     double seconds = 0.0;
 };
 
@@ -56,5 +57,8 @@ void set_switches(const BatchOptions& o, bool carry_on);
 // Runs o.frames frames after frame `start`: reloads, settling passes (or the
 // live worker), divide-all requests, the frame pass, then the sinks and the
 // periodic files. Stops early on a failure or, after its frame, on a signal.
-// Allocates nothing inside the loop.
+// With o.until_settled, a frame that leaves the colony at rest (sim/rest.h)
+// ends the run as if the frames left had run: the frame count and the random
+// sequence move on as they would have; only when nothing but the hook wants
+// those frames. Allocates nothing inside the loop.
 RunResult run_frames(const BatchOptions& o, int start, const FrameSinks& sinks, RunLog& log);

@@ -108,7 +108,7 @@ bool on_main_thread() {
 
 }  // namespace
 
-void Colony::run(BatchOptions& o, bool progress) {
+int Colony::run(BatchOptions& o, bool progress) {
     Busy busy(*this);
     CapturedLog captured;
     if (const int s = check_frames_from(o, frame_, "the colony", captured.log()); s != kExitOk)
@@ -135,6 +135,7 @@ void Colony::run(BatchOptions& o, bool progress) {
     captured.warn();
     // The signal went back to Python's handler, which raises KeyboardInterrupt.
     if (signo != 0 && PyErr_CheckSignals() != 0) throw py::error_already_set();
+    return result.settled_at;
 }
 
 void Colony::write(const BatchOptions& o) {

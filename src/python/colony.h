@@ -44,8 +44,9 @@ class Colony {
 
     // Runs o.frames frames with o's switches and divide-all frames (absolute),
     // without the GIL; Ctrl+C stops it after the frame under way and raises
-    // KeyboardInterrupt. Nothing changes when the options are refused.
-    void run(BatchOptions& o, bool progress);
+    // KeyboardInterrupt. Nothing changes when the options are refused. Returns
+    // the frame found at rest with o.until_settled, else 0.
+    int run(BatchOptions& o, bool progress);
     // Writes the outputs that `o` names (--out, --checkpoint) for this frame.
     void write(const BatchOptions& o);
     // The picture that kelvaro-batch would draw now, as (height, width, 3) uint8.

@@ -52,7 +52,7 @@ and frame number. A refused checkpoint raises ValueError, a missing one
 OSError.)";
 
 constexpr const char* kRunDoc =
-    R"(run(frames, *, division=None, gravity=None, signal_passes=1, divide_all_at=(), progress=False)
+    R"(run(frames, *, division=None, gravity=None, signal_passes=1, divide_all_at=(), until_settled=False, progress=False)
 
 Runs `frames` more frames, as kelvaro-batch does (its --frames, --division,
 --gravity, --signal-passes and --divide-all-at).
@@ -63,6 +63,12 @@ division, gravity  True or False switch them on or off; None keeps them as
 signal_passes      settling passes of the signal field before each frame
 divide_all_at      absolute frame numbers, each among the frames of this run,
                    whose pass first divides every cell once
+until_settled      stop at the first frame that leaves the colony at rest
+                   (no type, site, clamp or level can change again, whatever
+                   the draws); the frames left are accounted for, not run:
+                   the colony, its frame and its random sequence end as a
+                   whole run leaves them. Returns that frame, or None when
+                   the colony did not come to rest (None without it)
 progress           a tqdm bar on standard error, where tqdm is installed
 
 The GIL is released while the frames run. Ctrl+C (SIGINT on the main thread)
@@ -209,15 +215,20 @@ void bind_colony(py::module_& m) {
     cls.def(
         "run",
         [](Colony& c, py::handle frames, py::handle division, py::handle gravity,
-           py::handle signal_passes, py::handle divide_all_at, bool progress) {
+           py::handle signal_passes, py::handle divide_all_at, bool until_settled,
+           bool progress) -> py::object {
             usable(c);
             BatchOptions o =
                 kelvaro::run_options(frames, division, gravity, signal_passes, divide_all_at);
-            c.run(o, progress);
+            o.until_settled = until_settled;
+            const int settled = c.run(o, progress);
+            if (settled == 0) return py::none();
+            return py::int_(settled);
         },
         py::arg("frames"), py::kw_only(), py::arg("division") = py::none(),
         py::arg("gravity") = py::none(), py::arg("signal_passes") = 1,
-        py::arg("divide_all_at") = py::tuple(), py::arg("progress") = false, kRunDoc);
+        py::arg("divide_all_at") = py::tuple(), py::arg("until_settled") = false,
+        py::arg("progress") = false, kRunDoc);
     cls.def_property_readonly("frame", &Colony::frame,
                               "Frames run so far, those before a resume included (int).");
     cls.def_property_readonly("closed", &Colony::closed, "True once close() was called.");

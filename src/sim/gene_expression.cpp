@@ -28,6 +28,14 @@ inline bool within_one(std::int64_t a, std::int64_t b) {
     return a - b >= -1 && a - b <= 1;
 }
 
+// The levels of a division gene agree at s: its enhancers (the third only
+// when `three`) read within one of the first, and the first above 1.
+inline bool division_levels_agree(const Site& s, int cell1, int cell2, bool three, int cell3) {
+    if (!within_one(L(s, cell1), L(s, cell2))) return false;
+    if (three && !within_one(L(s, cell1), L(s, cell3))) return false;
+    return L(s, cell1) > 1;
+}
+
 }  // namespace
 
 void switch_type_where_two_meet(int i, int c_type_old, int c_type_new, int cell1, int cell2,
@@ -48,18 +56,30 @@ void switch_type_where_two_meet(int i, int c_type_old, int c_type_new, int cell1
 }
 
 void divide_where_two_meet(int i, int cell1, int cell2, int gene) {
-    const Site s = site_of(i);
-    if (!within_one(L(s, cell1), L(s, cell2))) return;
-    if (L(s, cell1) <= 1) return;
-    divide_cell(i, gene);
+    if (division_levels_agree(site_of(i), cell1, cell2, false, 0)) divide_cell(i, gene);
 }
 
 void divide_where_three_meet(int i, int cell1, int cell2, int cell3, int gene) {
+    if (division_levels_agree(site_of(i), cell1, cell2, true, cell3)) divide_cell(i, gene);
+}
+
+bool genes_may_act(int i) {
     const Site s = site_of(i);
-    if (!within_one(L(s, cell1), L(s, cell2))) return;
-    if (!within_one(L(s, cell1), L(s, cell3))) return;
-    if (L(s, cell1) <= 1) return;
-    divide_cell(i, gene);
+    const bool type_one = world[s.x][s.y][s.z] == 1;
+    const bool dividing = k_v == 1 && division_genes_present;
+    for (int k = 0; k < DNA_Count; ++k) {
+        const TDNA& g = DNA[k];
+        // Every gene may try the switch on a type-1 cell (a division gene on the
+        // draws that do not divide), whatever its draw.
+        if (type_one && g.Exon[0] != 0 && L(s, g.Enhancer[0]) >= 1 && L(s, g.Enhancer[1]) >= 1 &&
+            within_one(L(s, g.Enhancer[0]), L(s, g.Enhancer[1])))
+            return true;
+        if (dividing && g.MPF == 1 &&
+            division_levels_agree(s, g.Enhancer[0], g.Enhancer[1], g.Enhancer_count != 2,
+                                  g.Enhancer[2]))
+            return true;
+    }
+    return false;
 }
 
 int express_genes(int i) {

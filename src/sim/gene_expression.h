@@ -13,3 +13,7 @@ void switch_type_where_two_meet(int i, int from, int to, int c1, int c2, int gen
 void divide_where_two_meet(int i, int c1, int c2, int gene = -1);
 // Divides cell i where c2 and c3 each differ from c1 by at most one and c1 reads above 1.
 void divide_where_three_meet(int i, int c1, int c2, int c3, int gene = -1);
+// True when some gene could change cell i as the colony stands, on some draw:
+// switch it (type 1 only) or, while division genes act, divide it. Reads the
+// levels once each: for a field that no other thread writes.
+bool genes_may_act(int i);

@@ -58,6 +58,15 @@ void rng_skip(std::uint32_t draws) {
     g_state = g_state * kJumps[draws].mul + kJumps[draws].add;
 }
 
+void rng_jump(std::uint64_t draws) {
+    // The step applied 2^k times is again an affine map; square it up the bits.
+    Jump step{kMul, kInc};
+    for (; draws != 0; draws >>= 1) {
+        if (draws & 1) g_state = g_state * step.mul + step.add;
+        step = {step.mul * step.mul, step.add * step.mul + step.add};
+    }
+}
+
 std::uint64_t rng_state() {
     return g_state;
 }

@@ -13,6 +13,8 @@ void rng_seed(std::uint64_t seed);
 std::uint32_t rng_next();
 // The same as `draws` calls of rng_next(), in constant time per 200 draws.
 void rng_skip(std::uint32_t draws);
+// The same as `draws` calls of rng_next(), in time logarithmic in `draws`.
+void rng_jump(std::uint64_t draws);
 // The generator's whole state, for checkpoints.
 std::uint64_t rng_state();
 // Puts the generator back to a state that rng_state() returned.

@@ -10,6 +10,7 @@
 #include "sim/history.h"
 #include "sim/mechanics.h"
 #include "sim/random.h"
+#include "sim/rest.h"
 #include "sim/signal.h"
 #include "sim/sizes.h"
 #include "sim/switches.h"

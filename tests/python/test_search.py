@@ -1,5 +1,8 @@
 """kelvaro-search: genome operators, the score, reproducibility across pools and
 resumes, bad inputs, failing score functions and the best's checkpoint."""
+import json
+import os
+import pickle
 import random
 import signal
 import subprocess
@@ -10,7 +13,7 @@ import numpy as np
 import pytest
 
 import kelvaro
-from conftest import CELLS, GENOME, batch, child_env
+from conftest import CELLS, GENOME, ROOT, batch, child_env
 from kelvaro.search import genome as gn
 from kelvaro.search.cli import main
 from kelvaro.search.score import iou
@@ -29,6 +32,39 @@ def test_operators_keep_genomes_valid_and_canonical():
             assert 1 <= len(child) <= SPACE.max_genes
             assert kelvaro.check_genome(text)["count"] == 0, text
             assert gn.genome_text(gn.parse_genome(text)) == text
+
+
+EXAMPLE = ROOT / "examples"
+
+
+# Switches, genomes tried, and how many of them must come to rest (gravity is
+# never argued to rest; division genes keep many colonies dividing).
+@pytest.mark.parametrize("division, gravity, genomes, at_rest", [
+    (False, False, 160, 80), (True, False, 100, 25), (False, True, 40, 0)])
+def test_a_run_stopped_at_rest_is_the_whole_run(tmp_path, division, gravity, genomes, at_rest):
+    """The example's start grown by the example's genome, its mutants and random
+    genomes: a run that stops at rest leaves the very checkpoint (cells, grids,
+    random sequence, frame) of the whole run."""
+    band_genes = gn.parse_genome((EXAMPLE / "dna.vdna").read_text())
+    settled = []
+    for seed in range(genomes):
+        rng = random.Random(seed)
+        genes = band_genes if seed % 3 else gn.random_genome(rng, SPACE)
+        for _ in range(seed % 4):
+            genes = gn.mutate(rng, SPACE, genes)
+        checkpoints = []
+        for until_settled in (False, True):
+            with kelvaro.Colony(genome_text=gn.genome_text(genes), cells=EXAMPLE / "list.txt",
+                                seed=seed) as c:
+                at = c.run(60, division=division, gravity=gravity, until_settled=until_settled)
+                assert c.frame == 60
+                c.checkpoint(tmp_path / "k.kck")
+            checkpoints.append((tmp_path / "k.kck").read_bytes())
+        assert checkpoints[0] == checkpoints[1], gn.genome_text(genes)
+        settled.append(at)
+    early = [f for f in settled if f is not None]
+    assert len(early) >= at_rest and (not early or max(early) > 10), settled
+    assert at_rest or not early
 
 
 def colony(*cells):
@@ -74,27 +110,82 @@ def test_same_seed_same_search_on_every_pool_and_across_a_resume(tmp_path, targe
     with LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
                       dashboard_address=":0") as cluster:
         assert search(tmp_path / "dask", target, "--scheduler", cluster.scheduler_address) == 0
-    # stopped after generation 1, then resumed to the same budget
+    # stopped after generation 1, then resumed to the same budget, given as a user may
     assert search(tmp_path / "r", target, "-j", "1", "--generations", "1") == 0
-    assert main(["--resume", str(tmp_path / "r"), "--generations", "3", "-j", "2",
-                 "--quiet"]) == 0
+    assert main(["--resume=%s" % (tmp_path / "r"), "--gen", "3", "-j2", "--qui"]) == 0
     for name in ("j2", "dask", "r"):
         assert without_time(tmp_path / name) == expected, name
     assert (tmp_path / "j1" / "front.csv").read_text() == (tmp_path / "r" / "front.csv").read_text()
 
 
-def test_sigterm_keeps_the_state_and_resume_finishes(tmp_path, target):
+def start_search(folder, target, *extra):
+    """kelvaro-search in a child process, once it has written its first state."""
+    p = subprocess.Popen([sys.executable, "-m", "kelvaro.search", "--cells", str(CELLS),
+                          "--target", str(target), "--out", str(folder), "-j", "1", *TINY,
+                          *extra], env=child_env(), stderr=subprocess.PIPE, text=True)
+    while not (folder / "search.json").exists() and p.poll() is None:
+        time.sleep(0.01)
+    return p
+
+
+def test_a_search_stopped_by_sigterm_resumes_alone_and_ends_as_a_whole_one(tmp_path, target,
+                                                                          capsys):
+    assert search(tmp_path / "whole", target, "-j", "1", "--generations", "30") == 0
     folder = tmp_path / "s"
-    args = [sys.executable, "-m", "kelvaro.search", "--cells", str(CELLS), "--target",
-            str(target), "--out", str(folder), "-j", "1", *TINY, "--generations", "1000"]
-    p = subprocess.Popen(args, env=child_env())
+    p = start_search(folder, target, "--generations", "30")
     while not (folder / "search.csv").exists() and p.poll() is None:
-        time.sleep(0.05)
+        time.sleep(0.01)
+    # The folder is in use: a second search on it is refused and changes nothing.
+    assert main(["--resume", str(folder), "--quiet"]) == 2
+    assert "in use by another kelvaro-search" in capsys.readouterr().err
     p.send_signal(signal.SIGTERM)
     assert p.wait(60) == 128 + signal.SIGTERM
-    done = len((folder / "search.csv").read_text().splitlines()) - 2
-    assert main(["--resume", str(folder), "--generations", str(done + 1), "--quiet", "-j", "1"]) == 0
-    assert len((folder / "search.csv").read_text().splitlines()) == done + 3
+    assert "to go on: kelvaro-search --resume %s\n" % folder in p.stderr.read()
+    # No budget at resume: the search's own, 30 generations.
+    assert main(["--resume", str(folder), "--quiet", "-j", "1"]) == 0
+    assert without_time(folder) == without_time(tmp_path / "whole")
+
+
+@pytest.mark.parametrize("signo", [signal.SIGINT, signal.SIGTERM])
+def test_a_stop_takes_effect_within_a_second_whatever_the_population(tmp_path, target, signo):
+    p = start_search(tmp_path / "big", target, "--population", "100000")
+    time.sleep(1.0)  # building the first generation, or running it
+    began = time.monotonic()
+    p.send_signal(signo)
+    assert p.wait(60) == 128 + signo
+    assert time.monotonic() - began < 1.0
+    assert "kelvaro-search --resume" in p.stderr.read()
+
+
+class Planted:
+    """Runs a command when it is unpickled."""
+
+    def __reduce__(self):
+        return (os.system, ("touch planted",))
+
+
+@pytest.mark.parametrize("damage", ["pickle as json", "pickle as arrays", "cut json", "flip arrays",
+                                    "foreign json"])
+def test_a_planted_or_damaged_state_is_refused(tmp_path, target, capsys, monkeypatch, damage):
+    monkeypatch.chdir(tmp_path)
+    assert search(tmp_path / "d", target, "-j", "1", "--generations", "1") == 0
+    state = tmp_path / "d" / "search.json"
+    arrays = tmp_path / "d" / json.loads(state.read_text())["arrays"]
+    if damage == "pickle as json":
+        state.write_bytes(pickle.dumps(Planted()))
+    elif damage == "pickle as arrays":
+        np.save(arrays.open("wb"), np.array([Planted()], dtype=object), allow_pickle=True)
+    elif damage == "cut json":
+        state.write_bytes(state.read_bytes()[:100])
+    elif damage == "flip arrays":
+        arrays.write_bytes(arrays.read_bytes()[:-1] + b"x")
+    else:
+        state.write_text(json.dumps({"format": "something else"}))
+    capsys.readouterr()
+    assert main(["--resume", str(tmp_path / "d")]) == 2
+    err = capsys.readouterr().err
+    assert "holds no search to resume" in err and err.count("\n") == 1
+    assert not (tmp_path / "planted").exists()
 
 
 def test_the_checkpoint_grows_the_colony_the_search_scored(tmp_path, target):
@@ -112,6 +203,9 @@ def test_the_checkpoint_grows_the_colony_the_search_scored(tmp_path, target):
     (["--cells", "missing.txt"], "cannot read start colony"),
     (["--target", "binary.txt"], "cannot read target"),
     (["--target", "empty.txt"], "holds no cells"),
+    (["--cells", "empty.txt"], "holds no cells"),
+    (["--target", "oops.txt"], "oops.txt': line 2: 'oops' is not a number"),
+    (["--cells", "short.txt"], "short.txt': line 1: the file ends after 2 of a record's 4"),
     (["--types", "1,5"], "types run from 2 to 99"),
     (["--score", "no_such_module:f"], "cannot be imported"),
     (["--frames", "ten"], "is not a number"),
@@ -120,6 +214,8 @@ def test_the_checkpoint_grows_the_colony_the_search_scored(tmp_path, target):
 def test_bad_inputs_write_nothing(tmp_path, target, capsys, args, says):
     (tmp_path / "binary.txt").write_bytes(b"1 2 3\0")
     (tmp_path / "empty.txt").write_text("")
+    (tmp_path / "oops.txt").write_text("2 1 1 1\n12 oops 7 5\n")
+    (tmp_path / "short.txt").write_text("12 13\n")
     folder = tmp_path / "out"
     base = {"--cells": str(CELLS), "--target": str(target), "--out": str(folder)}
     base.update(dict(zip(args[::2], (str(tmp_path / a) if a.endswith(".txt") else a
@@ -140,3 +236,6 @@ def test_a_score_function_that_raises_scores_worst_and_goes_on(tmp_path, target,
     last = (tmp_path / "d" / "search.csv").read_text().splitlines()[-1].split(",")
     assert last[2] == "-inf" and int(last[7]) == int(last[1]) > 0
     assert capsys.readouterr().err.count("RuntimeError: no score") == 1
+    # -inf survives the state file
+    assert main(["--resume", str(tmp_path / "d"), "--generations", "4", "-j", "1", "--quiet"]) == 0
+    assert (tmp_path / "d" / "search.csv").read_text().splitlines()[-1].split(",")[2] == "-inf"

@@ -1,6 +1,7 @@
 """kelvaro-search: the command line. Every input is checked before anything is
 written, so that a mistake gives one line, exit status 2, and an untouched DIR."""
 import argparse
+import fcntl
 import hashlib
 import os
 import random
@@ -13,13 +14,17 @@ from deap import tools
 import kelvaro
 
 from . import genome as gn
-from . import outputs
+from . import statefile
 from .backends import DaskBackend, ProcessBackend
 from .engine import Search
 from .evaluate import Context, load_function
 
+# The budget of a search: what --resume may replace, each from the start of the search.
+BUDGET = ("generations", "evaluations", "minutes", "stop_at")
 # Options that --resume takes; the rest belong to the search in DIR.
-BUDGET = ("generations", "evaluations", "minutes", "stop_at", "jobs", "scheduler", "quiet")
+RESUMABLE = BUDGET + ("jobs", "scheduler", "quiet", "resume")
+# The file that a search holds locked while it runs (fcntl.flock).
+LOCK = "search.lock"
 
 
 class Refused(Exception):
@@ -54,46 +59,60 @@ def _types(text):
     return types
 
 
-def parser():
-    """The option table."""
-    p = _Parser(prog="kelvaro-search", description="Find a genome that grows a target colony.")
+def parser(defaults=True):
+    """The option table; without `defaults`, an option not given is left out of
+    the result."""
+    p = _Parser(prog="kelvaro-search", description="Find a genome that grows a target colony.",
+                argument_default=None if defaults else argparse.SUPPRESS)
     a = p.add_argument
     a("--cells", help="start colony (list.txt format), shifted by --shift")
     a("--target", help="target colony (list.txt format), read where it stands")
-    a("--frames", type=_number(int, 0), default=100)
+    a("--frames", type=_number(int, 0))
     a("--division", action="store_true")
     a("--gravity", action="store_true")
-    a("--shift", type=_number(int), default=40)
+    a("--shift", type=_number(int))
     a("--replicates", type=_number(int, 1, 1000))
-    a("--seed", type=_number(int, 0, 2**64 - 1), default=0)
+    a("--seed", type=_number(int, 0, 2**64 - 1))
     a("--types", type=_types, help="types a gene may make, e.g. 5,6,11")
-    a("--max-genes", type=_number(int, 1, 200), default=12)
+    a("--max-genes", type=_number(int, 1, 200))
     a("--from", dest="from_genome", metavar="GENOME")
-    a("--population", type=_number(int, 2, 100000), default=48)
+    a("--population", type=_number(int, 2, 100000))
     a("--generations", type=_number(int, 0))
     a("--evaluations", type=_number(int, 1))
     a("--minutes", type=_number(float, 0))
     a("--stop-at", type=_number(float))
     a("-j", "--jobs", type=_number(int, 1, 4096))
     a("--scheduler", metavar="ADDRESS")
-    a("--block", type=_number(int, 1, 202), default=1)
+    a("--block", type=_number(int, 1, 202))
     a("--score", metavar="MODULE:FUNCTION")
     a("--pictures", action="store_true")
     a("--out", metavar="DIR")
     a("--resume", metavar="DIR")
     a("--quiet", action="store_true", help="no bar and no line per generation")
+    if defaults:
+        p.set_defaults(frames=100, shift=40, seed=0, max_genes=12, population=48, block=1)
     return p
 
 
 def _read_colony(path, what, shift):
-    """The cells of a colony file as the module reads it, or Refused."""
+    """The cells of a colony file as the module reads it, or Refused where the
+    reader stopped before the end or found no cell; what it skipped is told in
+    one line."""
     try:
-        with warnings.catch_warnings():
-            warnings.simplefilter("ignore")
+        with warnings.catch_warnings(record=True) as told:
+            warnings.simplefilter("always")
             with kelvaro.Colony(cells=path, shift=shift) as c:
-                return c.cells.copy()
+                cells = c.cells.copy()
     except (OSError, ValueError) as e:
         raise Refused("cannot read %s '%s': %s" % (what, path, e))
+    for note in (str(w.message) for w in told):
+        if "; stopped at " in note:
+            raise Refused("cannot use %s '%s': %s" % (what, path, note.split("; stopped at ")[1]))
+    if len(cells) == 0:
+        raise Refused("the %s '%s' holds no cells" % (what, path))
+    for note in (str(w.message) for w in told):
+        print("kelvaro-search: %s (%s)" % (note, what), file=sys.stderr)
+    return cells
 
 
 def _run_settings(o, argv):
@@ -101,7 +120,7 @@ def _run_settings(o, argv):
     for name in ("cells", "target", "out"):
         if getattr(o, name) is None:
             raise Refused("--%s is required (or --resume DIR)" % name)
-    if os.path.exists(os.path.join(o.out, outputs.STATE)):
+    if os.path.exists(os.path.join(o.out, statefile.STATE)):
         raise Refused("'%s' already holds a search: --resume it, or choose another --out" % o.out)
     if os.path.exists(o.out) and not os.path.isdir(o.out):
         raise Refused("--out '%s' is not a folder" % o.out)
@@ -114,8 +133,6 @@ def _run_settings(o, argv):
             raise Refused("--score %s cannot be imported: %s" % (o.score, e))
     start = _read_colony(o.cells, "start colony", o.shift)
     target = _read_colony(o.target, "target", 0)
-    if len(target) == 0:
-        raise Refused("the target '%s' holds no cells" % o.target)
     start_types = {int(t) for t in start[:, kelvaro.TYPE]}
     types = o.types or sorted({int(t) for t in target[:, kelvaro.TYPE]} - start_types)
     types = [t for t in types if 2 <= t <= 99]
@@ -145,11 +162,12 @@ def _run_settings(o, argv):
                 command=shlex.join(["kelvaro-search"] + list(argv)))
 
 
-def new_state(run):
+def new_state(run, budget):
     """The state of a search before its first generation."""
     rng = random.Random(run["seed"])
-    return dict(run=run, rng=rng.getstate(), generation=-1, population=[], front=[], cache={},
-                evaluations=0, failures=0, best=None, elapsed=0.0, log=tools.Logbook())
+    return dict(run=run, budget=budget, rng=rng.getstate(), generation=-1, population=[],
+                front=[], cache={}, evaluations=0, failures=0, best=None, elapsed=0.0,
+                log=tools.Logbook())
 
 
 def _context(run):
@@ -169,32 +187,71 @@ def _backend(o, ctx):
     return ProcessBackend(o.jobs or os.cpu_count() or 1, ctx)
 
 
+def _given(argv):
+    """The options on the command line, by their names in the table, however
+    they were written (--resume=DIR, abbreviations, -j2)."""
+    return set(vars(parser(defaults=False).parse_args(argv)))
+
+
+def _lock(folder):
+    """Holds the folder's lock for the life of this process, or Refused when
+    another search holds it."""
+    f = open(os.path.join(folder, LOCK), "a")
+    try:
+        fcntl.flock(f, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except BlockingIOError:
+        f.close()
+        raise Refused("'%s' is in use by another kelvaro-search" % folder)
+    return f
+
+
+def _resumed(o, argv):
+    """The folder of --resume, locked, and its state, or Refused."""
+    others = sorted(_given(argv) - set(RESUMABLE))
+    if others:
+        name = {"from_genome": "from"}.get(others[0], others[0].replace("_", "-"))
+        raise Refused("--resume takes only budgets, -j and --scheduler, not --%s" % name)
+    if not os.path.isfile(os.path.join(o.resume, statefile.STATE)):
+        raise Refused("'%s' holds no search to resume" % o.resume)
+    lock, why = _lock(o.resume), ""
+    try:
+        state = statefile.read(o.resume)
+    except statefile.Damaged as e:
+        state, why = None, ": %s" % e
+    if state is None:
+        lock.close()
+        raise Refused("'%s' holds no search to resume%s" % (o.resume, why))
+    return o.resume, state, lock
+
+
 def _open(argv):
     """The search folder, its state, the backend and the budget, or Refused."""
     o = parser().parse_args(argv)
-    if o.resume:
-        given = [a for a in argv if a.startswith("--") and a not in ("--resume",)
-                 and a.split("=")[0][2:].replace("-", "_") not in BUDGET]
-        if given or o.out:
-            raise Refused("--resume takes only budgets, -j and --scheduler, not %s"
-                          % (given[0] if given else "--out"))
-        state = outputs.read_state(o.resume)
-        if state is None:
-            raise Refused("'%s' holds no search to resume" % o.resume)
-        folder = o.resume
-    else:
-        state, folder = new_state(_run_settings(o, argv)), o.out
     if o.scheduler and o.jobs:
         raise Refused("-j and --scheduler exclude each other")
-    budget = dict(generations=o.generations, evaluations=o.evaluations, minutes=o.minutes,
-                  stop_at=o.stop_at)
-    if all(v is None for v in budget.values()):
-        budget["generations"] = 100
+    budget = {k: getattr(o, k) for k in BUDGET}
+    given = any(v is not None for v in budget.values())
+    if o.resume:
+        folder, state, lock = _resumed(o, argv)
+        # A budget given now replaces the search's own; none keeps it.
+        budget = budget if given else state["budget"]
+        state["budget"] = budget
+    else:
+        budget = budget if given else dict(budget, generations=100)
+        state, folder, lock = new_state(_run_settings(o, argv), budget), o.out, None
     backend = _backend(o, _context(state["run"]))
     if not o.resume:
-        os.makedirs(folder, exist_ok=True)
-        outputs.write_state(folder, state)
-    return Search(folder, state, backend, budget, quiet=o.quiet)
+        try:
+            os.makedirs(folder, exist_ok=True)
+            lock = _lock(folder)
+            if os.path.exists(os.path.join(folder, statefile.STATE)):  # one started meanwhile
+                raise Refused("'%s' already holds a search: --resume it, or choose another "
+                              "--out" % folder)
+        except Refused:
+            backend.close()
+            raise
+        statefile.write(folder, state)
+    return Search(folder, state, backend, budget, quiet=o.quiet, lock=lock)
 
 
 def main(argv=None):

@@ -5,6 +5,7 @@ that a resumed search goes on exactly as an unbroken one."""
 import math
 import os
 import random
+import shlex
 import signal
 import statistics
 import sys
@@ -14,7 +15,7 @@ import traceback
 from deap import base, tools
 
 from . import genome as gn
-from . import outputs
+from . import outputs, statefile
 from .evaluate import replicate_seeds
 
 
@@ -39,23 +40,25 @@ class Candidate:
 
 
 class Stopped(BaseException):
-    """SIGINT or SIGTERM arrived while runs were under way."""
+    """SIGINT or SIGTERM arrived: the search stops where it stands."""
 
 
 class Search:
     """One search folder: its state, the backend that runs candidates, and the
     budget of this session."""
 
-    def __init__(self, folder, state, backend, budget, quiet=False):
+    def __init__(self, folder, state, backend, budget, quiet=False, lock=None):
         self.folder, self.state, self.backend, self.budget = folder, state, backend, budget
         self.quiet = quiet
+        self.lock = lock  # the folder's lock file, held open while the search runs
         self.run = state["run"]
         self.space = gn.Space(tuple(self.run["types"]), tuple(self.run["channels"]),
                               self.run["max_genes"], self.run["division"])
         self.rng = random.Random()
         self.rng.setstate(state["rng"])
         self.signo = 0
-        self.waiting = False
+        self.writing = False  # files are being written: a stop waits for them
+        self.unwritten = False  # a boundary captured whose files are not written yet
         self.shown_traceback = False
         self.began = time.monotonic()
         self.last_plot = -math.inf
@@ -63,8 +66,13 @@ class Search:
 
     # --- signals -------------------------------------------------------------
     def _on_signal(self, signo, frame):
+        # Anywhere but in the writing of the files: building a large generation
+        # or selecting from it stops as promptly as waiting for its runs. The
+        # state in memory is that of the last boundary until the runs are in.
+        if self.signo:
+            return
         self.signo = signo
-        if self.waiting:
+        if not self.writing:
             raise Stopped()
 
     def _elapsed(self):
@@ -81,9 +89,10 @@ class Search:
 
     def _submit(self, candidates):
         """Starts the runs of the candidates the cache does not know, each once."""
-        cache, fresh = self.state["cache"], []
+        cache, fresh, seen = self.state["cache"], [], set()
         for c in candidates:
-            if c.text not in cache and c.text not in fresh:
+            if c.text not in cache and c.text not in seen:
+                seen.add(c.text)
                 fresh.append(c.text)
         items = [(t, replicate_seeds(self.run["seed"], t, self.run["replicates"])) for t in fresh]
         return candidates, items, self.backend.submit(items)
@@ -93,16 +102,12 @@ class Search:
         returns how many runs were fresh."""
         candidates, items, handle = pending
         cache = self.state["cache"]
-        self.waiting = True
-        try:
-            results = self.backend.collect(handle)
-            again = [i for i, r in enumerate(results) if r[0] is None]
-            if again:
-                self._failed(results[again[0]][1])
-                for i, r in zip(again, self.backend.map([items[i] for i in again])):
-                    results[i] = r
-        finally:
-            self.waiting = False
+        results = self.backend.collect(handle)
+        again = [i for i, r in enumerate(results) if r[0] is None]
+        if again:
+            self._failed(results[again[0]][1])
+            for i, r in zip(again, self.backend.map([items[i] for i in again])):
+                results[i] = r
         for (text, _), (value, error, _) in zip(items, results):
             if value is None:
                 self.state["failures"] += 1
@@ -189,9 +194,22 @@ class Search:
         return out
 
     # --- one generation ------------------------------------------------------
-    def _capture(self, population, front, fresh):
+    def _capture(self, generation, population, front, fresh):
         """The generation boundary in memory: the log's row, the population, the
-        front and the generator's state, as the state file will hold them."""
+        front and the generator's state, as the state file will hold them. A
+        stop waits until the boundary is whole; its files are then unwritten."""
+        self.writing = True
+        try:
+            self.state["generation"] = generation
+            row = self._capture_boundary(population, front, fresh)
+        finally:
+            self.writing = False
+        self.unwritten = True
+        if self.signo:
+            raise Stopped()
+        return row
+
+    def _capture_boundary(self, population, front, fresh):
         scores = sorted(c.fitness.values[0] for c in population)
         elapsed = self._elapsed()
         row = dict(generation=self.state["generation"], evaluations=self.state["evaluations"],
@@ -209,6 +227,18 @@ class Search:
         return row
 
     def _write(self, final):
+        """The files of the last boundary; a stop that comes meanwhile waits
+        until they are whole."""
+        self.writing = True
+        try:
+            self._write_files(final)
+        finally:
+            self.writing = False
+        self.unwritten = False
+        if self.signo:
+            raise Stopped()
+
+    def _write_files(self, final):
         folder, state = self.folder, self.state
         if state.pop("best_changed", False):
             outputs.write_best(folder, state["best"], self.run, self.run["command"])
@@ -224,7 +254,7 @@ class Search:
             front = sorted(((t, s, len(gn.parse_genome(t))) for t, s in state["front"]),
                            key=lambda f: (f[2], -f[1]))
             outputs.write_front(folder, front)
-        outputs.write_state(folder, state)
+        statefile.write(folder, state)
 
     def _show(self, row):
         if self.quiet:
@@ -255,6 +285,16 @@ class Search:
         try:
             return self._loop()
         except Stopped:
+            self.backend.close(kill=True)
+            self.writing = True  # no second Stopped while the files are written
+            if self.unwritten:
+                self._write_files(final=True)
+            if self.bar is not None:
+                self.bar.close()
+            where = ("after generation %d" % self.state["generation"]
+                     if self.state["generation"] >= 0 else "before its first generation")
+            print("kelvaro-search: stopped by signal %d %s; to go on: kelvaro-search --resume %s"
+                  % (self.signo, where, shlex.quote(self.folder)), file=sys.stderr)
             return 128 + self.signo
         finally:
             self.backend.close(kill=bool(self.signo))
@@ -262,35 +302,35 @@ class Search:
                 signal.signal(s, h)
             if self.bar is not None:
                 self.bar.close()
+            if self.lock is not None:
+                self.lock.close()  # the folder is free for the next search
 
     def _loop(self):
         front = tools.ParetoFront(lambda a, b: a.fitness.values == b.fitness.values)
         population = self._restore(self.state["population"])
         front.update(self._restore(self.state["front"]))
-        unwritten = False  # a boundary captured whose files are not written yet
         if self.state["generation"] < 0:
             population = self._first_population()
             fresh = self.score(population)
             population = self._select(population)
             front.update(population)
-            self.state["generation"] = 0
-            row, unwritten = self._capture(population, front, fresh), True
+            row = self._capture(0, population, front, fresh)
         else:
             row = self.state["log"][-1]
-        while not self._done(row) and not self.signo:
+        while not self._done(row):
             # The next generation's runs start first; the last boundary's files
             # are written while they run, so that the workers never wait on them.
             pending = self._submit(self._offspring(population))
-            if unwritten:
+            if self.unwritten:
                 self._write(final=False)
                 self._show(row)
             offspring = pending[0]
             fresh = self._collect(pending)
             population = self._select(population + offspring)
             front.update(population)
-            self.state["generation"] += 1
-            row, unwritten = self._capture(population, front, fresh), True
+            row = self._capture(self.state["generation"] + 1, population, front, fresh)
+        shown = not self.unwritten
         self._write(final=True)
-        if unwritten:
+        if not shown:
             self._show(row)
-        return 128 + self.signo if self.signo else 0
+        return 0

@@ -19,6 +19,10 @@ from .score import iou, occupied
 RUN_LIMIT_S = 60.0
 # Frames per call of Colony.run, so that a long run is noticed between calls.
 _CHUNK = 25
+# Runs stop where the colony comes to rest (Colony.run's until_settled), which
+# changes no score; KELVARO_SEARCH_FULL_RUNS=1 runs every frame, for measuring
+# what the early stop saves.
+EARLY_STOP = os.environ.get("KELVARO_SEARCH_FULL_RUNS", "") != "1"
 
 Context = namedtuple("Context", "token start_path start_bytes shift frames division gravity "
                                 "target block score")
@@ -82,8 +86,14 @@ class _Worker:
                 done = 0
                 while done < ctx.frames:
                     n = min(_CHUNK, ctx.frames - done)
-                    c.run(n, division=ctx.division, gravity=ctx.gravity)
+                    settled = c.run(n, division=ctx.division, gravity=ctx.gravity,
+                                    until_settled=EARLY_STOP)
                     done += n
+                    if settled is not None and done < ctx.frames:
+                        # At rest: one more call runs a single frame and accounts
+                        # for the rest, so the colony is the whole run's.
+                        c.run(ctx.frames - done, until_settled=True)
+                        done = ctx.frames
                     if time.monotonic() - began > RUN_LIMIT_S:
                         raise TimeoutError("the run took over %g s (frame %d of %d)"
                                            % (RUN_LIMIT_S, done, ctx.frames))

@@ -1,15 +1,14 @@
 """The files of a search folder, each written under a temporary name and
 renamed when whole: best.vdna, kelvaro.ckpt, search.csv, front.csv and front/,
-progress.png, best-GGGG.png and best.html (with --pictures) and the state."""
+progress.png, best-GGGG.png and best.html (with --pictures); the state is
+statefile.py's."""
 import csv
 import io
 import os
-import pickle
 import warnings
 
 import kelvaro
 
-STATE = "search.state"
 CSV_COLUMNS = ["generation", "evaluations", "best", "median", "worst", "best_genes", "unique",
                "failures", "elapsed_s", "evaluations_per_s"]
 # The columns that differ between two runs of the same search.
@@ -24,20 +23,6 @@ def write_atomic(path, data):
         f.flush()
         os.fsync(f.fileno())
     os.replace(tmp, path)
-
-
-def write_state(folder, state):
-    """The search state, for --resume."""
-    write_atomic(os.path.join(folder, STATE), pickle.dumps(state, protocol=4))
-
-
-def read_state(folder):
-    """The state of the search in `folder`, or None where there is none."""
-    try:
-        with open(os.path.join(folder, STATE), "rb") as f:
-            return pickle.load(f)
-    except (OSError, pickle.UnpicklingError, EOFError):
-        return None
 
 
 def write_csv(folder, rows):
@@ -94,11 +79,13 @@ def write_progress(folder, rows):
     import matplotlib
     matplotlib.use("Agg")
     from matplotlib.figure import Figure
+    from matplotlib.ticker import MaxNLocator
     fig = Figure(figsize=(6, 3.5), dpi=100)
     ax = fig.subplots()
     gens = [r["generation"] for r in rows]
     ax.plot(gens, [r["best"] for r in rows], label="best")
     ax.plot(gens, [r["median"] for r in rows], label="median")
+    ax.xaxis.set_major_locator(MaxNLocator(integer=True))  # whole generations only
     ax.set_xlabel("generation")
     ax.set_ylabel("score")
     ax.legend(loc="lower right")
