@@ -9,10 +9,11 @@ read it as NumPy arrays.
 
 One colony per process (a new one replaces a live one); see help(kelvaro.Colony)
 and docs/python.md. kelvaro.type_colour(t) is the window's colour of a type;
-kelvaro.check_genome(text) says what a genome text does.
+kelvaro.check_genome(text) says what a genome text does; kelvaro.read_genes(text)
+gives its genes as the loader reads them.
 """
 from ._kelvaro import (TYPE, TYPE_COLOURS, X, Y, Z, Colony, __version__, can_render,
-                       check_genome, type_colour)
+                       check_genome, read_genes, type_colour)
 
 __all__ = ["Colony", "X", "Y", "Z", "TYPE", "TYPE_COLOURS", "type_colour", "can_render",
-           "check_genome", "__version__"]
+           "check_genome", "read_genes", "__version__"]

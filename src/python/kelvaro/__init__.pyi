@@ -26,7 +26,18 @@ class GenomeCheck(TypedDict):
     summary: str
     lines: List[str]
 
+class GeneRead(TypedDict):
+    line: int
+    en: List[int]
+    si: List[int]
+    ex: List[int]
+    mpf: int
+    glueds: Optional[int]
+    signal: Optional[int]
+    elsewhere: int
+
 def check_genome(text: Union[str, bytes], name: str = ...) -> GenomeCheck: ...
+def read_genes(text: Union[str, bytes]) -> List[GeneRead]: ...
 def type_colour(t: SupportsIndex) -> Optional[Tuple[int, int, int]]: ...
 
 class Colony:
