@@ -140,6 +140,7 @@ def _run_settings(o, argv):
                 start_bytes=start_bytes, target_cells=target, frames=o.frames,
                 division=o.division, gravity=o.gravity, shift=o.shift, replicates=replicates,
                 seed=o.seed, types=types, channels=channels or list(range(gn.CHANNELS)),
+                start_types=sorted(start_types),
                 max_genes=o.max_genes, from_genes=from_genes, population=o.population,
                 block=o.block, score=o.score, pictures=o.pictures,
                 command=shlex.join(["kelvaro-search"] + list(argv)))
