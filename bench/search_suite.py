@@ -6,6 +6,7 @@ runs in parts and resumes where it stopped.
     PYTHONPATH=build/python python3 bench/search_suite.py [--targets 1-4|s1,g2]
         [--static-minutes 5] [--growing-minutes 8] [-j 2] [--seed 1]
         [--out bench-results/search-suite] [--plot docs/search-suite.png]
+        [--report] [--markdown]
 
 Success: static >= 0.99; growing >= 0.95 x the ceiling (the target genome's
 own replicates against the target, from the list). Reports per target and in
@@ -102,6 +103,17 @@ def summary(results):
     return lines
 
 
+def markdown(results):
+    """The results as a table for docs/performance.md."""
+    lines = ["| target | kind | needs | best | found after | evaluations |", "|---|---|---|---|---|---|"]
+    for r in results:
+        lines.append("| %s | %s | %.4f | %.4f | %s | %d |" % (
+            r["name"], r["kind"], r["threshold"], r["best"],
+            "%.0f s" % r["time_to_success"] if r["success"] else
+            "not within %g min" % r["minutes"], r["evaluations"]))
+    return "\n".join(lines)
+
+
 def plot(results, path):
     import matplotlib
     matplotlib.use("Agg")
@@ -128,11 +140,13 @@ def main(argv=None):
     p.add_argument("--seed", type=int, default=1)
     p.add_argument("--out", default=os.path.join(ROOT, "bench-results", "search-suite"))
     p.add_argument("--plot", help="a PNG of every result in --out")
+    p.add_argument("--markdown", action="store_true", help="print the results as a table")
+    p.add_argument("--report", action="store_true", help="run nothing: report what --out holds")
     o = p.parse_args(argv)
     with open(o.list) as f:
         targets = json.load(f)
     os.makedirs(o.out, exist_ok=True)
-    for t in pick(targets, o.targets):
+    for t in [] if o.report else pick(targets, o.targets):
         result_path = os.path.join(o.out, t["name"] + ".json")
         if os.path.exists(result_path):
             continue
@@ -151,6 +165,8 @@ def main(argv=None):
             with open(path) as f:
                 results.append(json.load(f))
     print("\n".join(summary(results)))
+    if o.markdown:
+        print(markdown(results))
     if o.plot and results:
         plot(results, o.plot)
 
