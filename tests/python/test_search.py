@@ -1,5 +1,6 @@
 """kelvaro-search: genome operators, the score, reproducibility across pools and
 resumes, bad inputs, failing score functions and the best's checkpoint."""
+import collections
 import random
 import signal
 import subprocess
@@ -28,7 +29,7 @@ def test_operators_reach_the_whole_language_in_steps_and_jumps():
     """Every value of every field is reached, +-1 steps occur, the three kinds of
     line (gene, division gene without EX, table line) are made, and every genome
     written is canonical and clean."""
-    rng, seen, steps, kinds = random.Random(5), {}, set(), set()
+    rng, seen, steps, kinds = random.Random(5), {}, collections.Counter(), set()
     genome = gn.random_genome(rng, GROWING)
     for n in range(30000):
         child = gn.mutate(rng, GROWING, genome) if n % 7 else gn.cross(
@@ -44,13 +45,17 @@ def test_operators_reach_the_whole_language_in_steps_and_jumps():
             seen.setdefault("en", set()).update(g.en)
         for a, b in zip(genome, child):
             steps.update((f, abs(getattr(a, f) - getattr(b, f))) for f in ("signal", "glueds")
-                         if None not in (getattr(a, f), getattr(b, f)))
+                         if None not in (getattr(a, f), getattr(b, f))
+                         and a != b == a._replace(**{f: getattr(b, f)}))
         genome = child if rng.random() < 0.7 else genome
     assert seen["signal"] - {None} == set(range(gn.SIGNAL_RANGE[1] + 1))
     assert seen["glueds"] - {None} == set(range(gn.GLUEDS_RANGE[1] + 1))
     assert seen["ex"] - {None} == set(SPACE.types) | {1, 2, 3}
     assert seen["en"] == set(SPACE.channels)
-    assert {("signal", 1), ("glueds", 1), ("signal", 2)} <= steps
+    # small steps are common, not the odd jump that lands next door
+    moved = sum(n for (f, d), n in steps.items() if f == "signal" and d)
+    assert steps["signal", 1] > 0.2 * moved and steps["signal", 2] > 0.1 * moved
+    assert steps["glueds", 1] > 0
     assert kinds == {"table", "keeps type", "gene"}
     # without division and gravity: no GLUEDS, no MPF
     static = SPACE._replace(division=False, start_types=(1, 2, 3), moves=False)
