@@ -131,6 +131,7 @@ struct LineState {
     int index;  // the gene's slot
     int enhancers = 0, silencers = 0, exons = 0;
     int tables = 0;  // GLUEDS and SIGNAL fields taken
+    GeneRead read{};  // what the record does not keep, for the reader's listener
 };
 
 constexpr std::string_view kKeys[] = {"EN", "SI", "EX", "GLUEDS", "SIGNAL", "MPF"};
@@ -215,6 +216,16 @@ void apply_field(std::string_view field, LineState& line) {
         }
         (key == "GLUEDS" ? r.tables.glueds : r.tables.strength)[t] = v;
         ++line.tables;
+        GeneRead& read = line.read;
+        if (line.exons == 0) {
+            ++read.tables_elsewhere;
+        } else if (key == "GLUEDS") {
+            read.glueds_set = true;
+            read.glueds = v;
+        } else {
+            read.signal_set = true;
+            read.signal = v;
+        }
     } else {
         g.MPF = v;
     }
@@ -271,6 +282,13 @@ void apply_line(Reading& r, int index) {
         rest.remove_prefix(len + 1);
     }
     check_gene(line);
+    if (r.findings) {
+        line.read.index = index;
+        line.read.line = r.line;
+        line.read.gene = &line.gene;
+        line.read.exons = line.exons;
+        r.findings->gene_read(line.read);
+    }
 }
 
 // What a reading starts from: the running tables, or those of a fresh program

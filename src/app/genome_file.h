@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "sim/genome.h"
 #include "sim/sizes.h"
 
 // The genome the reload key reads.
@@ -47,6 +48,24 @@ enum class GenomeBase {
     Start,    // a fresh program's tables: the file alone decides (Apply, F8, kelvaro-batch)
 };
 
+#pragma GCC visibility push(hidden)  // holds a TDNA, which is hidden (sim/genome.h)
+
+// One gene line as the reader took it: the record it left and what the
+// record does not keep (how many EX fields, the table values of its own type).
+struct GeneRead {
+    int index = 0;                 // the gene's slot
+    int line = 0;                  // the file's line, from 1
+    const TDNA* gene = nullptr;    // the record after the line (lives during the call)
+    int exons = 0;                 // EX fields on the line
+    bool glueds_set = false;       // a GLUEDS after the first EX set the gene's own type
+    bool signal_set = false;       // likewise a SIGNAL
+    std::int32_t glueds = 0;       // the last such GLUEDS
+    std::int32_t signal = 0;       // the last such SIGNAL
+    int tables_elsewhere = 0;      // GLUEDS/SIGNAL fields before the first EX (another type)
+};
+
+#pragma GCC visibility pop
+
 // Receives what the reader forgives, one finding at a time: the text says
 // what the program does instead of what the line may have meant.
 class GenomeFindings {
@@ -54,6 +73,8 @@ class GenomeFindings {
     virtual ~GenomeFindings() = default;
     // One finding; `text` lives only during the call.
     virtual void found(GenomePlace at, const char* text) = 0;
+    // One gene line read, after its findings; nothing by default.
+    virtual void gene_read(const GeneRead&) {}
 };
 
 // What the genes of a genome read do, for the check's summary.

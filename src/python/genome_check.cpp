@@ -57,6 +57,47 @@ py::dict check_text(const std::string& text, const std::string& name) {
     return out;
 }
 
+constexpr const char* kReadDoc = R"(read_genes(text) -> list of dicts
+
+The genes of a genome text (str or bytes) as a fresh program's loader reads
+them, one dict per gene line, in order:
+
+line          the text's line, from 1
+en, si, ex    the EN, SI and EX values the line gave, in order (only the first
+              SI and EX act)
+mpf           the gene's MPF (1: a division gene), 0 when the line sets none
+glueds        the last GLUEDS after the line's first EX (it sets the gene's own
+signal        type), or None; likewise SIGNAL
+elsewhere     GLUEDS and SIGNAL fields before the first EX, which set the type
+              the slot held (type 0 in a fresh program)
+
+Findings are check_genome's. A text with a NUL byte is binary data: ValueError.)";
+
+// Collects each gene line as the loader reads it.
+class GenesRead : public GenomeFindings {
+   public:
+    void found(GenomePlace, const char*) override {}
+    void gene_read(const GeneRead& g) override {
+        auto list = [](const std::int32_t* v, int n) {
+            py::list out;
+            for (int i = 0; i < n; ++i) out.append(v[i]);
+            return out;
+        };
+        const TDNA& d = *g.gene;
+        py::dict gene;
+        gene["line"] = g.line;
+        gene["en"] = list(d.Enhancer, d.Enhancer_count);
+        gene["si"] = list(d.Silencer, d.Silencer_count);
+        gene["ex"] = list(d.Exon, g.exons);
+        gene["mpf"] = d.MPF;
+        gene["glueds"] = g.glueds_set ? py::object(py::int_(g.glueds)) : py::object(py::none());
+        gene["signal"] = g.signal_set ? py::object(py::int_(g.signal)) : py::object(py::none());
+        gene["elsewhere"] = g.tables_elsewhere;
+        genes.append(gene);
+    }
+    py::list genes;
+};
+
 }  // namespace
 
 void bind_genome_check(py::module_& m) {
@@ -69,6 +110,21 @@ void bind_genome_check(py::module_& m) {
             return check_text(text.cast<std::string>(), name);
         },
         py::arg("text"), py::arg("name") = "genome", kCheckDoc);
+    m.def(
+        "read_genes",
+        [](py::handle text) {
+            if (!py::isinstance<py::str>(text) && !py::isinstance<py::bytes>(text))
+                throw py::type_error(std::string("text must be a str or bytes, not ") +
+                                     Py_TYPE(text.ptr())->tp_name);
+            const std::string bytes = text.cast<std::string>();
+            GenesRead genes;
+            GenomeSummary summary;
+            const GenomeLoadReport r = check_genome_input(
+                GenomeInput{nullptr, bytes.data(), bytes.size()}, GenomeBase::Start, genes, summary);
+            if (r.binary) throw py::value_error("binary data (a NUL byte)");
+            return genes.genes;
+        },
+        py::arg("text"), kReadDoc);
 }
 
 }  // namespace kelvaro

@@ -6,7 +6,7 @@
 
 namespace kelvaro {
 
-// Adds check_genome(text, name="genome") to the module.
+// Adds check_genome(text, name="genome") and read_genes(text) to the module.
 void bind_genome_check(pybind11::module_& m);
 
 }  // namespace kelvaro

@@ -1,5 +1,6 @@
 """kelvaro-search: genome operators, the score, reproducibility across pools and
 resumes, bad inputs, failing score functions and the best's checkpoint."""
+import collections
 import json
 import os
 import pickle
@@ -15,6 +16,7 @@ import pytest
 import kelvaro
 from conftest import CELLS, GENOME, ROOT, batch, child_env
 from kelvaro.search import genome as gn
+from kelvaro.search import refine
 from kelvaro.search.cli import main
 from kelvaro.search.score import iou
 
@@ -23,15 +25,77 @@ SPACE = gn.Space(types=(5, 6, 11), channels=(1, 2, 3, 5, 6, 11), max_genes=6, di
 TINY = ["--frames", "4", "--population", "6", "--generations", "3", "--seed", "7", "--quiet"]
 
 
-def test_operators_keep_genomes_valid_and_canonical():
-    for seed in range(300):
-        rng = random.Random(seed)
-        a, b = gn.random_genome(rng, SPACE), gn.random_genome(rng, SPACE)
-        for child in (gn.mutate(rng, SPACE, a), gn.cross(rng, SPACE, a, b)):
+GROWING = SPACE._replace(start_types=(1, 2, 3), moves=True)
+
+
+def test_operators_reach_the_whole_language_in_steps_and_jumps():
+    """Every value of every field is reached, +-1 steps occur, the three kinds of
+    line (gene, division gene without EX, table line) are made, and every genome
+    written is canonical and clean."""
+    rng, seen, steps, kinds = random.Random(5), {}, collections.Counter(), set()
+    genome = gn.random_genome(rng, GROWING)
+    for n in range(30000):
+        child = gn.mutate(rng, GROWING, genome) if n % 7 else gn.cross(
+            rng, GROWING, genome, gn.random_genome(rng, GROWING))
+        if n % 25 == 0:
             text = gn.genome_text(child)
-            assert 1 <= len(child) <= SPACE.max_genes
             assert kelvaro.check_genome(text)["count"] == 0, text
-            assert gn.genome_text(gn.parse_genome(text)) == text
+            assert gn.parse_genome(text) == child and 1 <= len(child) <= GROWING.max_genes
+        for g in child:
+            kinds.add("table" if not g.en else "keeps type" if g.ex is None else "gene")
+            for field in ("signal", "glueds", "ex"):
+                seen.setdefault(field, set()).add(getattr(g, field))
+            seen.setdefault("en", set()).update(g.en)
+        for a, b in zip(genome, child):
+            steps.update((f, abs(getattr(a, f) - getattr(b, f))) for f in ("signal", "glueds")
+                         if None not in (getattr(a, f), getattr(b, f))
+                         and a != b == a._replace(**{f: getattr(b, f)}))
+        genome = child if rng.random() < 0.7 else genome
+    assert seen["signal"] - {None} == set(range(gn.SIGNAL_RANGE[1] + 1))
+    assert seen["glueds"] - {None} == set(range(gn.GLUEDS_RANGE[1] + 1))
+    assert seen["ex"] - {None} == set(SPACE.types) | {1, 2, 3}
+    assert seen["en"] == set(SPACE.channels)
+    # small steps are common, not the odd jump that lands next door
+    moved = sum(n for (f, d), n in steps.items() if f == "signal" and d)
+    assert steps["signal", 1] > 0.2 * moved and steps["signal", 2] > 0.1 * moved
+    assert steps["glueds", 1] > 0
+    assert kinds == {"table", "keeps type", "gene"}
+    # without division and gravity: no GLUEDS, no MPF
+    static = SPACE._replace(division=False, start_types=(1, 2, 3), moves=False)
+    genome = gn.random_genome(rng, static)
+    for _ in range(3000):
+        genome = gn.mutate(rng, static, genome)
+        assert all(g.glueds is None and g.mpf == 0 for g in genome), genome
+    best = (gn.Gene((2, 3), (), 5, None, 52, 0),)
+    near = sorted(g[0].signal for g in refine.neighbours(static, best) if g[0].signal != 52)
+    assert near == [49, 50, 51, 53, 54, 55]
+    assert not refine.neighbours(static, best, {gn.genome_text(n) for n in
+                                                refine.neighbours(static, best)})
+    # the sweep: the gene's strength in strides, and each start type's strength
+    strides = set(range(0, gn.SIGNAL_RANGE[1] + 1, refine.STRIDE))
+    swept = refine.sweep(static, best)
+    assert {g[0].signal for g in swept if len(g) == 1} == strides
+    assert {g[1] for g in swept if len(g) == 2} == {
+        gn.Gene((), (), t, None, v, 0) for t in (1, 2, 3) for v in strides}
+
+
+@pytest.mark.parametrize("line, canonical", [
+    ("EN=2;EN=3;EX=5x;", "EN=2;EN=3;EX=5;MPF=0;"),  # the number ends where the digits do
+    ("EN=2;EN=3;EX=5;MPF=1;MPF=0;", "EN=2;EN=3;EX=5;MPF=0;"),  # the last MPF counts
+    ("EN=2;EN=3;MPF=7;MPF=1;", "EN=2;EN=3;MPF=1;"),  # divides, keeps the type
+    ("EN=2;EN=3;SIGNAL=40;EX=5;GLUEDS=3", "EN=2;EN=3;EX=5;GLUEDS=3;MPF=0;"),  # 40 sets type 0
+    ("EN=2;EN=3;EX=5;;SIGNAL=9;", "EN=2;EN=3;EX=5;MPF=0;"),  # ';;' ends the line
+    ("EN=1;EN=2;EN=3;EN=5;SI=6;SI=7;EX=8;EX=9;", "EN=1;EN=2;EN=3;SI=6;EX=8;MPF=0;"),
+    ("EX=2;SIGNAL=52", "EX=2;SIGNAL=52;MPF=0;"),  # a table line
+    ("EN=2;EX=5;", "1 EN: a gene reads two or three"),
+    ("EN=2;EN=3;MPF=0;", "neither an EX nor MPF=1"),
+    (" ", "0 EN"),  # a blank line is a gene that does nothing
+])
+def test_genomes_are_read_as_the_loader_reads_them(line, canonical):
+    try:
+        assert gn.genome_text(gn.parse_genome("# a comment\n" + line)) == canonical + "\n"
+    except ValueError as e:
+        assert str(e).startswith("line 2 is not a gene the search can hold: " + canonical)
 
 
 EXAMPLE = ROOT / "examples"
@@ -104,18 +168,23 @@ def without_time(folder):
 
 def test_same_seed_same_search_on_every_pool_and_across_a_resume(tmp_path, target):
     from distributed import LocalCluster
-    assert search(tmp_path / "j1", target, "-j", "1") == 0
+    # 8 generations: the best goes stale and is swept (refine.STALL) on every pool
+    more = ("--generations", "8")
+    assert search(tmp_path / "j1", target, "-j", "1", *more) == 0
     expected = without_time(tmp_path / "j1")
-    assert search(tmp_path / "j2", target, "-j", "2") == 0
+    assert search(tmp_path / "j2", target, "-j", "2", *more) == 0
     with LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
                       dashboard_address=":0") as cluster:
-        assert search(tmp_path / "dask", target, "--scheduler", cluster.scheduler_address) == 0
+        assert search(tmp_path / "dask", target, "--scheduler", cluster.scheduler_address,
+                      *more) == 0
     # stopped after generation 1, then resumed to the same budget, given as a user may
     assert search(tmp_path / "r", target, "-j", "1", "--generations", "1") == 0
-    assert main(["--resume=%s" % (tmp_path / "r"), "--gen", "3", "-j2", "--qui"]) == 0
+    assert main(["--resume=%s" % (tmp_path / "r"), "--gen", "8", "-j2", "--qui"]) == 0
     for name in ("j2", "dask", "r"):
         assert without_time(tmp_path / name) == expected, name
     assert (tmp_path / "j1" / "front.csv").read_text() == (tmp_path / "r" / "front.csv").read_text()
+    evaluations = [int(r.split(",")[1]) for r in expected[0][1:]]
+    assert max(b - a for a, b in zip(evaluations, evaluations[1:])) > 60  # a sweep ran
 
 
 def start_search(folder, target, *extra):

@@ -9,18 +9,19 @@ read it as NumPy arrays.
 
 One colony per process (a new one replaces a live one); see help(kelvaro.Colony)
 and docs/python.md. kelvaro.type_colour(t) is the window's colour of a type;
-kelvaro.check_genome(text) says what a genome text does. In a notebook a
-Colony shows itself as the page of Colony.to_html.
+kelvaro.check_genome(text) says what a genome text does; kelvaro.read_genes(text)
+gives its genes as the loader reads them. In a notebook a Colony shows itself as
+the page of Colony.to_html. kelvaro.AXIS is the lattice's sites per axis.
 """
 import html as _html
 import os as _os
 import tempfile as _tempfile
 
-from ._kelvaro import (TYPE, TYPE_COLOURS, X, Y, Z, Colony, Page, __version__, can_render,
-                       check_genome, type_colour)
+from ._kelvaro import (AXIS, TYPE, TYPE_COLOURS, X, Y, Z, Colony, Page, __version__,
+                       can_render, check_genome, read_genes, type_colour)
 
-__all__ = ["Colony", "Page", "X", "Y", "Z", "TYPE", "TYPE_COLOURS", "type_colour", "can_render",
-           "check_genome", "__version__"]
+__all__ = ["Colony", "Page", "AXIS", "X", "Y", "Z", "TYPE", "TYPE_COLOURS", "type_colour",
+           "can_render", "check_genome", "read_genes", "__version__"]
 
 
 def _repr_html_(self):

@@ -11,6 +11,7 @@ _Path = Union[str, bytes, os.PathLike]
 
 __version__: str
 can_render: bool
+AXIS: int
 X: int
 Y: int
 Z: int
@@ -26,7 +27,18 @@ class GenomeCheck(TypedDict):
     summary: str
     lines: List[str]
 
+class GeneRead(TypedDict):
+    line: int
+    en: List[int]
+    si: List[int]
+    ex: List[int]
+    mpf: int
+    glueds: Optional[int]
+    signal: Optional[int]
+    elsewhere: int
+
 def check_genome(text: Union[str, bytes], name: str = ...) -> GenomeCheck: ...
+def read_genes(text: Union[str, bytes]) -> List[GeneRead]: ...
 def type_colour(t: SupportsIndex) -> Optional[Tuple[int, int, int]]: ...
 
 class Page:

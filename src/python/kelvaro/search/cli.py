@@ -83,7 +83,7 @@ def parser(defaults=True):
     a("--stop-at", type=_number(float))
     a("-j", "--jobs", type=_number(int, 1, 4096))
     a("--scheduler", metavar="ADDRESS")
-    a("--block", type=_number(int, 1, 202))
+    a("--block", type=_number(int, 1, kelvaro.AXIS))
     a("--score", metavar="MODULE:FUNCTION")
     a("--pictures", action="store_true")
     a("--out", metavar="DIR")
@@ -157,6 +157,7 @@ def _run_settings(o, argv):
                 start_bytes=start_bytes, target_cells=target, frames=o.frames,
                 division=o.division, gravity=o.gravity, shift=o.shift, replicates=replicates,
                 seed=o.seed, types=types, channels=channels or list(range(gn.CHANNELS)),
+                start_types=sorted(start_types),
                 max_genes=o.max_genes, from_genes=from_genes, population=o.population,
                 block=o.block, score=o.score, pictures=o.pictures,
                 command=shlex.join(["kelvaro-search"] + list(argv)))

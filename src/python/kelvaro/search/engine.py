@@ -15,7 +15,7 @@ import traceback
 from deap import base, tools
 
 from . import genome as gn
-from . import outputs, statefile
+from . import outputs, refine, statefile
 from .evaluate import replicate_seeds
 
 
@@ -52,8 +52,7 @@ class Search:
         self.quiet = quiet
         self.lock = lock  # the folder's lock file, held open while the search runs
         self.run = state["run"]
-        self.space = gn.Space(tuple(self.run["types"]), tuple(self.run["channels"]),
-                              self.run["max_genes"], self.run["division"])
+        self.space = gn.space_of(self.run)
         self.rng = random.Random()
         self.rng.setstate(state["rng"])
         self.signo = 0
@@ -169,6 +168,15 @@ class Search:
             for _ in range(1 + (rng.random() < 0.4)):
                 child = gn.mutate(rng, space, child)
             out.append(Candidate(child))
+        return out + [Candidate(g) for g in self._refinement(population)]
+
+    def _refinement(self, population):
+        """The best's neighbours, and its sweep once it is refine.STALL generations old."""
+        best = max(population, key=lambda c: (c.fitness.values[0], -len(c.genes)))
+        cache = self.state["cache"]
+        out = refine.neighbours(self.space, best.genes, cache)
+        if self.state["generation"] + 1 - self.state["best"]["generation"] >= refine.STALL:
+            out += refine.sweep(self.space, best.genes, cache)
         return out
 
     def _select(self, candidates):

@@ -2,6 +2,8 @@
 site by site or in blocks of B x B x B sites counted from the lattice origin."""
 import numpy as np
 
+import kelvaro
+
 # Types are shifted by this before they become part of a key, so that any
 # int32 type (genes can make any) orders and divides cleanly.
 _TYPE_OFFSET = 1 << 31
@@ -11,7 +13,7 @@ def occupied(cells, block=1):
     """The sorted, distinct keys (type, block) that `cells` ((n, 4): x, y, z,
     type) holds, and the number of blocks a type spans in the key."""
     cells = np.asarray(cells, dtype=np.int64)
-    per_axis = 202 // block + 1
+    per_axis = kelvaro.AXIS // block + 1
     blocks = per_axis ** 3
     b = cells[:, :3] // block
     where = (b[:, 0] * per_axis + b[:, 1]) * per_axis + b[:, 2]

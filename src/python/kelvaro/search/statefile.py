@@ -31,8 +31,8 @@ VERSION = 1
 _INT_COLUMNS = ("generation", "evaluations", "best_genes", "unique", "failures")
 # The settings of the run that are plain JSON values.
 _RUN_KEYS = ("start", "target", "frames", "division", "gravity", "shift", "replicates", "seed",
-             "types", "channels", "max_genes", "population", "block", "score", "pictures",
-             "command")
+             "types", "channels", "start_types", "max_genes", "population", "block", "score",
+             "pictures", "command")
 
 
 class Damaged(ValueError):
