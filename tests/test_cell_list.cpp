@@ -58,7 +58,7 @@ TEST_F(CellList, LoadReadsIntegersInCNotationUntilSomethingElse) {
     // The cells read, and where and why reading stopped ("" when it did not).
     const std::tuple<const char*, Records, std::string> cases[] = {
         {"  \n\t7 0X0 -0 +1 \n\n", {{7, 40, 40, 1}}, ""},  // any white space, signs
-        {"1 010 10 10\n", {{1, 48, 50, 10}}, ""},           // octal 010 is 8
+        {"1 010 10 10\n", {{1, 48, 50, 10}}, ""},          // octal 010 is 8
         {"0x1f -0x27 0x10 0xC8", {{31, 1, 56, 200}}, ""},
         {"1 01 09", {{1, 41, 40, 9}}, ""},  // "09" is octal 0, then 9
         {"1 1 1 1\n2 2 2 2\n3 3 3 3", three, ""},

@@ -96,7 +96,7 @@ TEST_F(GeneExpression, AColonyIsAtRestOnlyWhereNoDrawCanChangeIt) {
     const std::function<void()> spoil[] = {
         [] {},  // the quiet colony itself
         [] { world_signal[100][100][100][2] = world_signal[100][100][100][3] = 4; },  // switches
-        [] { world_clamp[100][100][100] = Cells[0].clamps = 2; },                      // walks
+        [] { world_clamp[100][100][100] = Cells[0].clamps = 2; },                     // walks
         [] { Cells[0].clamps = 1; },  // the next frame refreshes the copy
         [] { k_g = 1; },
     };

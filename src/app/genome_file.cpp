@@ -130,7 +130,7 @@ struct LineState {
     TDNA& gene;
     int index;  // the gene's slot
     int enhancers = 0, silencers = 0, exons = 0;
-    int tables = 0;  // GLUEDS and SIGNAL fields taken
+    int tables = 0;   // GLUEDS and SIGNAL fields taken
     GeneRead read{};  // what the record does not keep, for the reader's listener
 };
 

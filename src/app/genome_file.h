@@ -53,15 +53,15 @@ enum class GenomeBase {
 // One gene line as the reader took it: the record it left and what the
 // record does not keep (how many EX fields, the table values of its own type).
 struct GeneRead {
-    int index = 0;                 // the gene's slot
-    int line = 0;                  // the file's line, from 1
-    const TDNA* gene = nullptr;    // the record after the line (lives during the call)
-    int exons = 0;                 // EX fields on the line
-    bool glueds_set = false;       // a GLUEDS after the first EX set the gene's own type
-    bool signal_set = false;       // likewise a SIGNAL
-    std::int32_t glueds = 0;       // the last such GLUEDS
-    std::int32_t signal = 0;       // the last such SIGNAL
-    int tables_elsewhere = 0;      // GLUEDS/SIGNAL fields before the first EX (another type)
+    int index = 0;               // the gene's slot
+    int line = 0;                // the file's line, from 1
+    const TDNA* gene = nullptr;  // the record after the line (lives during the call)
+    int exons = 0;               // EX fields on the line
+    bool glueds_set = false;     // a GLUEDS after the first EX set the gene's own type
+    bool signal_set = false;     // likewise a SIGNAL
+    std::int32_t glueds = 0;     // the last such GLUEDS
+    std::int32_t signal = 0;     // the last such SIGNAL
+    int tables_elsewhere = 0;    // GLUEDS/SIGNAL fields before the first EX (another type)
 };
 
 #pragma GCC visibility pop

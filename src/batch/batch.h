@@ -41,18 +41,18 @@ struct BatchOptions {
     int signal_passes = 1;             // settling passes before each frame
     bool signal_passes_given = false;  // --signal-passes was given
     int shift = kLoadShift;            // added to x and y of every loaded cell
-    int reload_every = 0;      // 0: never; K: genome and colony reloaded before frames K, 2K, ...
-    bool threaded = false;     // the live signal worker instead of the settling passes
+    int reload_every = 0;        // 0: never; K: genome and colony reloaded before frames K, 2K, ...
+    bool threaded = false;       // the live signal worker instead of the settling passes
     bool until_settled = false;  // stop at rest, the frames left accounted for (the module)
-    std::string out;           // final colony, cell-list format, unshifted
-    std::string stats;         // per-frame CSV
-    int snapshot_every = 0;    // 0: no snapshots
-    std::string snapshot_dir;  // where snapshots go
-    std::string html;          // the embryo page (page_file.h) of the final colony
-    int html_every = 0;        // 0: the final frame only; N: frames 0, N, 2N... and the last too
-    std::string command;       // the command line, for the page's info box
-    bool quiet = false;        // no progress line, no summary
-    bool progress = false;     // the progress line even when standard error is not a terminal
+    std::string out;             // final colony, cell-list format, unshifted
+    std::string stats;           // per-frame CSV
+    int snapshot_every = 0;      // 0: no snapshots
+    std::string snapshot_dir;    // where snapshots go
+    std::string html;            // the embryo page (page_file.h) of the final colony
+    int html_every = 0;          // 0: the final frame only; N: frames 0, N, 2N... and the last too
+    std::string command;         // the command line, for the page's info box
+    bool quiet = false;          // no progress line, no summary
+    bool progress = false;       // the progress line even when standard error is not a terminal
 
     // Pictures (render.h): every render_every frames a PNG into render_dir
     // and/or a frame of the movie. The texts are checked by check_render_options.

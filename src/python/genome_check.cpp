@@ -119,8 +119,9 @@ void bind_genome_check(py::module_& m) {
             const std::string bytes = text.cast<std::string>();
             GenesRead genes;
             GenomeSummary summary;
-            const GenomeLoadReport r = check_genome_input(
-                GenomeInput{nullptr, bytes.data(), bytes.size()}, GenomeBase::Start, genes, summary);
+            const GenomeLoadReport r =
+                check_genome_input(GenomeInput{nullptr, bytes.data(), bytes.size()},
+                                   GenomeBase::Start, genes, summary);
             if (r.binary) throw py::value_error("binary data (a NUL byte)");
             return genes.genes;
         },
