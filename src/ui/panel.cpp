@@ -22,6 +22,7 @@
 #include "ui/panel_widgets.h"
 #include "view/cell_drawing.h"
 #include "view/checkpoint_requests.h"
+#include "view/designer_requests.h"
 #include "view/flags.h"
 #include "view/gl_text.h"
 #include "view/inside_gl.h"
@@ -58,6 +59,7 @@ void run_section(long frame) {
     action_button(Action::Step);
     ImGui::SameLine();
     action_button(Action::StepBack);
+    if (step_status()[0]) status_line("Step back", step_status());
     const ShownStats s = shown_stats();
     ImGui::Text("Frame %ld, %ld since the last load", frame, frame - request_status.loaded_at);
     mapped("Frame");
