@@ -28,12 +28,12 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 START = os.path.join(ROOT, "examples", "list.txt")
 
 
-def pick(targets, spec):
-    """The targets `spec` names: numbers and ranges from 1 ("1-4,13"), or names ("s1,g2")."""
-    if not spec:
+def pick(targets, wanted):
+    """The targets `wanted` names: numbers and ranges from 1 ("1-4,13"), or names ("s1,g2")."""
+    if not wanted:
         return targets
     chosen = []
-    for part in spec.split(","):
+    for part in wanted.split(","):
         if part[0].isalpha():
             chosen += [t for t in targets if t["name"] == part]
         else:
