@@ -47,13 +47,9 @@ void fly_key(float speed, int side, bool vertical) {
     W_S = vertical;
 }
 
-// The middle of the live colony, or of the lattice when there is none.
-CellBox colony_or_lattice() {
-    CellBox box;
-    if (!live_cell_box(box))
-        box = {{kInteriorMin, kInteriorMin, kInteriorMin},
-               {kInteriorMax, kInteriorMax, kInteriorMax}};
-    return box;
+// The live colony's box, or null when there is none.
+const CellBox* colony_box(CellBox& box) {
+    return live_cell_box(box) ? &box : nullptr;
 }
 
 void isolate(int digit) {
@@ -79,8 +75,8 @@ void heat_channel_step(int shift) {
         heat_channel = heat_channel >= kChannels - 1 ? -1 : heat_channel + 1;
 }
 void toggle_slice(int) {
-    const CellBox box = colony_or_lattice();
-    next_slice_axis(slab, &box);
+    CellBox box;
+    next_slice_axis(slab, colony_box(box));
 }
 void toggle_panel(int) {
     PanelState& p = panel_state;
@@ -102,8 +98,8 @@ void toggle_type_hidden(int type) {
 void set_slice_axis(int axis) {
     const SliceAxis a = SliceAxis(std::clamp(axis, 0, int(SliceAxis::Z)));
     if (a == slab.axis) return;
-    slab.axis = a;
-    slab.first = slab_start(colony_or_lattice(), a, slab.thickness);
+    CellBox box;
+    start_slice(slab, a, colony_box(box));
 }
 // The camera along one axis (0 x, 1 y, 2 z: from above), framed as Home frames.
 void view_along(int axis) {

@@ -102,16 +102,15 @@ void switches_section() {
 void type_swatch(int t) {
     Rgb own;
     const Rgb c = census_colour(t);
-    const bool has_own = t != TypeCensus::kOther && type_color(t, own);
-    if (!has_own)
-        ImGui::PushStyleColor(ImGuiCol_Button, ImVec4(c.r / 255.f, c.g / 255.f, c.b / 255.f, 1));
-    if (has_own)
-        ImGui::ColorButton("##swatch", ImVec4(c.r / 255.f, c.g / 255.f, c.b / 255.f, 1),
-                           ImGuiColorEditFlags_NoTooltip, ImVec2(16, 16));
-    else
-        ImGui::Button("~", ImVec2(16, 16));
-    if (!has_own) ImGui::PopStyleColor();
-    if (!has_own && ImGui::IsItemHovered())
+    const ImVec4 colour(c.r / 255.f, c.g / 255.f, c.b / 255.f, 1);
+    if (t != TypeCensus::kOther && type_color(t, own)) {
+        ImGui::ColorButton("##swatch", colour, ImGuiColorEditFlags_NoTooltip, ImVec2(16, 16));
+        return;
+    }
+    ImGui::PushStyleColor(ImGuiCol_Button, colour);
+    ImGui::Button("~", ImVec2(16, 16));
+    ImGui::PopStyleColor();
+    if (ImGui::IsItemHovered())
         ImGui::SetTooltip("No colour of its own: drawn in the colour of the cell before it");
 }
 

@@ -18,11 +18,16 @@ int slab_start(const CellBox& box, SliceAxis axis, int thickness) {
     return clamp_layer(middle - (thickness - 1) / 2);
 }
 
-void next_slice_axis(Slab& slab, const CellBox* box) {
-    slab.axis = slab.axis == SliceAxis::Z ? SliceAxis::Off : SliceAxis(int(slab.axis) + 1);
+void start_slice(Slab& slab, SliceAxis axis, const CellBox* box) {
     const CellBox lattice = {{kInteriorMin, kInteriorMin, kInteriorMin},
                              {kInteriorMax, kInteriorMax, kInteriorMax}};
-    slab.first = slab_start(box ? *box : lattice, slab.axis, slab.thickness);
+    slab.axis = axis;
+    slab.first = slab_start(box ? *box : lattice, axis, slab.thickness);
+}
+
+void next_slice_axis(Slab& slab, const CellBox* box) {
+    start_slice(slab, slab.axis == SliceAxis::Z ? SliceAxis::Off : SliceAxis(int(slab.axis) + 1),
+                box);
 }
 
 void move_slab(Slab& slab, int layers) {

@@ -27,8 +27,10 @@ inline bool in_slab(const Slab& slab, int x, int y, int z) {
 // The first layer of a slab of `thickness` centred on the middle of `box` along
 // `axis` (its lower middle layer when the middle falls between two), kept in 1..200.
 int slab_start(const CellBox& box, SliceAxis axis, int thickness);
-// The next axis, Off -> X -> Y -> Z -> Off; a new slab starts at the middle of
-// `box` (or of the lattice when the colony is empty, `box` null).
+// A slice across `axis`, starting at the middle of `box` (or of the lattice
+// when the colony is empty, `box` null).
+void start_slice(Slab& slab, SliceAxis axis, const CellBox* box);
+// The next axis, Off -> X -> Y -> Z -> Off, started as start_slice starts it.
 void next_slice_axis(Slab& slab, const CellBox* box);
 // Moves the slab by `layers` (negative: down), keeping its first layer in 1..200.
 void move_slab(Slab& slab, int layers);
