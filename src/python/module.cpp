@@ -10,6 +10,7 @@
 #include "colours.h"
 #include "options.h"
 #include "page.h"
+#include "sim/world.h"
 
 namespace py = pybind11;
 using kelvaro::Colony;
@@ -261,6 +262,20 @@ void bind_colony(py::module_& m) {
 
 }  // namespace
 
+// START_GLUEDS and START_SIGNAL: the per-type tables as the program starts,
+// before a genome line sets an entry (tuples indexed by type).
+static void bind_start_tables(py::module_& m) {
+    std::int32_t glueds[kTypes], strength[kTypes];
+    start_table_values(glueds, strength);
+    py::tuple g(kTypes), s(kTypes);
+    for (int t = 0; t < kTypes; ++t) {
+        g[t] = glueds[t];
+        s[t] = strength[t];
+    }
+    m.attr("START_GLUEDS") = g;
+    m.attr("START_SIGNAL") = s;
+}
+
 PYBIND11_MODULE(_kelvaro, m) {
     py::options options;
     options.disable_function_signatures();
@@ -275,5 +290,6 @@ PYBIND11_MODULE(_kelvaro, m) {
     m.attr("Z") = kelvaro::kColumnZ;
     m.attr("TYPE") = kelvaro::kColumnType;
     m.attr("AXIS") = kAxis;  // sites per axis of the lattice
+    bind_start_tables(m);
     m.attr("__version__") = KELVARO_VERSION;
 }

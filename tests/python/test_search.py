@@ -16,7 +16,7 @@ import pytest
 import kelvaro
 from conftest import CELLS, GENOME, ROOT, batch, child_env
 from kelvaro.search import genome as gn
-from kelvaro.search import refine
+from kelvaro.search import propose, refine
 from kelvaro.search.cli import main
 from kelvaro.search.score import iou
 
@@ -67,10 +67,30 @@ def test_operators_reach_the_whole_language_in_steps_and_jumps():
         genome = gn.mutate(rng, static, genome)
         assert all(g.glueds is None and g.mpf == 0 for g in genome), genome
     best = (gn.Gene((2, 3), (), 5, None, 52, 0),)
-    near = sorted(g[0].signal for g in refine.neighbours(static, best) if g[0].signal != 52)
-    assert near == [49, 50, 51, 53, 54, 55]
-    assert not refine.neighbours(static, best, {gn.genome_text(n) for n in
-                                                refine.neighbours(static, best)})
+    near = refine.neighbours(static, best)
+    assert sorted(g[0].signal for g in near[:6]) == [49, 50, 51, 53, 54, 55]  # steps first
+    assert not refine.neighbours(static, best, {gn.genome_text(n) for n in near})
+    assert refine.neighbours(static, best, limit=9) == near[:9]
+    # one structural move reaches a gene the best lacks, or mends a pair, a
+    # type, a silencer, a start strength, a division without EX
+    gene = best[0]
+    one_move = {
+        static: [(gene._replace(en=(1, 1)),), (gene._replace(ex=11),), (gene._replace(si=(6,)),),
+                 (gn.Gene((3, 11), (), 6, None, None, 0),) + best,
+                 best + (gn.Gene((1, 5), (), 11, None, None, 0),),
+                 best + (gn.Gene((), (), 2, None, 58, 0),)],
+        GROWING: [(gene._replace(mpf=1),), best + (gn.Gene((2, 2), (), None, None, None, 1),),
+                  best + (gn.Gene((1, 6), (), 6, None, None, 1),)],
+    }
+    for space, wanted in one_move.items():
+        reached = {gn.genome_text(n): n for n in refine.neighbours(space, best)}
+        for genome in wanted:
+            assert gn.genome_text(genome) in reached, genome
+        for text, genome in reached.items():
+            assert kelvaro.check_genome(text)["count"] == 0 and gn.parse_genome(text) == genome
+    two = best + (gn.Gene((1, 2), (), 6, None, None, 1),)
+    assert two[1:] in refine.neighbours(GROWING, two)  # a gene taken out
+    assert two[::-1] in refine.neighbours(GROWING, two)  # two genes swapped
     # the sweep: the gene's strength in strides, and each start type's strength
     strides = set(range(0, gn.SIGNAL_RANGE[1] + 1, refine.STRIDE))
     swept = refine.sweep(static, best)
@@ -99,6 +119,24 @@ def test_genomes_are_read_as_the_loader_reads_them(line, canonical):
 
 
 EXAMPLE = ROOT / "examples"
+
+
+# A target the best cannot reach in one move of its own: a missing pair, and a
+# shell where a type-1 cell's own strength (41, not 3) meets an organiser's level.
+@pytest.mark.parametrize("genome, best", [
+    ("EN=2;EN=3;EX=5;\nEN=5;EN=5;EX=9;", "EN=5;EN=5;EX=9;"),
+    ("EX=1;SIGNAL=41;\nEN=3;EN=1;EX=6;", "EN=2;EN=3;EX=6;"),
+])
+def test_genes_read_off_the_target_grow_it(genome, best):
+    def grown(text):
+        with kelvaro.Colony(genome_text=text, cells=EXAMPLE / "list.txt", seed=1) as c:
+            c.run(100, until_settled=True)
+            return c.cells.copy()  # the next colony reuses the view's memory
+    target = grown(genome)
+    types = sorted(set(target[:, kelvaro.TYPE]) - {1, 2, 3})
+    space = gn.Space(tuple(types), tuple(sorted({1, 2, 3, *types})), 6, False, (1, 2, 3), False)
+    found = propose.proposals(space, gn.parse_genome(best), target)
+    assert found and max(iou(grown(gn.genome_text(g)), target) for g in found) == 1.0
 
 
 # Switches, genomes tried, and how many of them must come to rest (gravity is
@@ -168,8 +206,9 @@ def without_time(folder):
 
 def test_same_seed_same_search_on_every_pool_and_across_a_resume(tmp_path, target):
     from distributed import LocalCluster
-    # 8 generations: the best goes stale and is swept (refine.STALL) on every pool
-    more = ("--generations", "8")
+    # 8 generations: the best goes stale and is swept (refine.STALL) on every
+    # pool; with 2 replicates, the second runs only for candidates near the best
+    more = ("--generations", "8", "--replicates", "2")
     assert search(tmp_path / "j1", target, "-j", "1", *more) == 0
     expected = without_time(tmp_path / "j1")
     assert search(tmp_path / "j2", target, "-j", "2", *more) == 0
@@ -178,7 +217,7 @@ def test_same_seed_same_search_on_every_pool_and_across_a_resume(tmp_path, targe
         assert search(tmp_path / "dask", target, "--scheduler", cluster.scheduler_address,
                       *more) == 0
     # stopped after generation 1, then resumed to the same budget, given as a user may
-    assert search(tmp_path / "r", target, "-j", "1", "--generations", "1") == 0
+    assert search(tmp_path / "r", target, "-j", "1", "--generations", "1", "--replicates", "2") == 0
     assert main(["--resume=%s" % (tmp_path / "r"), "--gen", "8", "-j2", "--qui"]) == 0
     for name in ("j2", "dask", "r"):
         assert without_time(tmp_path / name) == expected, name

@@ -11,16 +11,18 @@ One colony per process (a new one replaces a live one); see help(kelvaro.Colony)
 and docs/python.md. kelvaro.type_colour(t) is the window's colour of a type;
 kelvaro.check_genome(text) says what a genome text does; kelvaro.read_genes(text)
 gives its genes as the loader reads them. In a notebook a Colony shows itself as
-the page of Colony.to_html. kelvaro.AXIS is the lattice's sites per axis.
+the page of Colony.to_html. kelvaro.AXIS is the lattice's sites per axis;
+START_GLUEDS and START_SIGNAL are the per-type tables before a genome sets them.
 """
 import html as _html
 import os as _os
 import tempfile as _tempfile
 
-from ._kelvaro import (AXIS, TYPE, TYPE_COLOURS, X, Y, Z, Colony, Page, __version__,
-                       can_render, check_genome, read_genes, type_colour)
+from ._kelvaro import (AXIS, START_GLUEDS, START_SIGNAL, TYPE, TYPE_COLOURS, X, Y, Z, Colony,
+                       Page, __version__, can_render, check_genome, read_genes, type_colour)
 
 __all__ = ["Colony", "Page", "AXIS", "X", "Y", "Z", "TYPE", "TYPE_COLOURS", "type_colour",
+           "START_GLUEDS", "START_SIGNAL",
            "can_render", "check_genome", "read_genes", "__version__"]
 
 

@@ -12,6 +12,8 @@ _Path = Union[str, bytes, os.PathLike]
 __version__: str
 can_render: bool
 AXIS: int
+START_GLUEDS: Tuple[int, ...]
+START_SIGNAL: Tuple[int, ...]
 X: int
 Y: int
 Z: int

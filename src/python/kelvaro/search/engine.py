@@ -3,20 +3,25 @@ kept by NSGA-II over (score up, gene count down), with every random draw made
 here from one generator whose state is saved at each generation boundary, so
 that a resumed search goes on exactly as an unbroken one."""
 import math
-import os
 import random
 import shlex
 import signal
 import statistics
 import sys
 import time
-import traceback
 
 from deap import base, tools
 
 from . import genome as gn
-from . import outputs, refine, statefile
+from . import outputs, propose, refine, statefile
 from .evaluate import replicate_seeds
+
+
+# With replicates, a candidate whose first replicate scores more than this below
+# the best is not run on the others.
+RACE_MARGIN = 0.05
+# Generations without a better best after which the population starts afresh.
+RESTART = 20
 
 
 class Fitness(base.Fitness):
@@ -62,6 +67,7 @@ class Search:
         self.began = time.monotonic()
         self.last_plot = -math.inf
         self.bar = None
+        self.proposed = {}  # the best's text: the genomes read off the target around it
 
     # --- signals -------------------------------------------------------------
     def _on_signal(self, signo, frame):
@@ -87,26 +93,50 @@ class Search:
         return self._collect(self._submit(candidates))
 
     def _submit(self, candidates):
-        """Starts the runs of the candidates the cache does not know, each once."""
+        """Starts the runs of the candidates the cache does not know, each once:
+        on the first replicate only while the best is known (see _race)."""
         cache, fresh, seen = self.state["cache"], [], set()
         for c in candidates:
             if c.text not in cache and c.text not in seen:
                 seen.add(c.text)
                 fresh.append(c.text)
-        items = [(t, replicate_seeds(self.run["seed"], t, self.run["replicates"])) for t in fresh]
+        first = 1 if self.state["best"] is not None else self.run["replicates"]
+        items = [(t, replicate_seeds(self.run["seed"], t, self.run["replicates"])[:first])
+                 for t in fresh]
         return candidates, items, self.backend.submit(items)
+
+    def _retried(self, items, results):
+        """`results` with each failed item run once more."""
+        again = [i for i, r in enumerate(results) if r[0] is None]
+        if again:
+            self._failed(results[again[0]][1])
+            for i, r in zip(again, self.backend.map([items[i] for i in again])):
+                results[i] = r
+        return results
+
+    def _race(self, items, results):
+        """The rest of the replicates, for the candidates whose first one came
+        within RACE_MARGIN of the best: the others keep their first replicate's
+        score, which is too low to make them the best. Returns items and results
+        over all the seeds each candidate was run on."""
+        best, replicates = self.state["best"], self.run["replicates"]
+        if best is None or replicates == 1:
+            return items, results
+        near = [i for i, r in enumerate(results)
+                if r[0] is not None and r[0] >= best["score"] - RACE_MARGIN]
+        rest = [(items[i][0], replicate_seeds(self.run["seed"], items[i][0], replicates)[1:])
+                for i in near]
+        for i, r in zip(near, self._retried(rest, self.backend.map(rest))):
+            value = None if r[0] is None else (results[i][0] + r[0] * (replicates - 1)) / replicates
+            results[i] = (value, r[1], results[i][2] + r[2])
+        return items, results
 
     def _collect(self, pending):
         """Waits for what _submit started and sets every candidate's fitness;
         returns how many runs were fresh."""
         candidates, items, handle = pending
         cache = self.state["cache"]
-        results = self.backend.collect(handle)
-        again = [i for i, r in enumerate(results) if r[0] is None]
-        if again:
-            self._failed(results[again[0]][1])
-            for i, r in zip(again, self.backend.map([items[i] for i in again])):
-                results[i] = r
+        items, results = self._race(items, self._retried(items, self.backend.collect(handle)))
         for (text, _), (value, error, _) in zip(items, results):
             if value is None:
                 self.state["failures"] += 1
@@ -153,6 +183,14 @@ class Search:
             genes = [gn.random_genome(rng, space) for _ in range(size)]
         return [Candidate(g) for g in genes]
 
+    def _restarting(self):
+        """Whether the next generation starts afresh: the best is a multiple of
+        RESTART generations old. A population that has climbed to a peak stays
+        there (its refinement knows the peak's every neighbour), so a new one
+        climbs elsewhere; the best and the front are kept."""
+        stale = self.state["generation"] + 1 - self.state["best"]["generation"]
+        return stale > 0 and stale % RESTART == 0
+
     def _parent(self, population):
         a, b = self.rng.sample(population, 2) if len(population) > 1 else population * 2
         return a if a.fitness.wvalues >= b.fitness.wvalues else b
@@ -174,7 +212,11 @@ class Search:
         """The best's neighbours, and its sweep once it is refine.STALL generations old."""
         best = max(population, key=lambda c: (c.fitness.values[0], -len(c.genes)))
         cache = self.state["cache"]
-        out = refine.neighbours(self.space, best.genes, cache)
+        if best.text not in self.proposed:  # read off the target once per best
+            self.proposed = {best.text: propose.proposals(self.space, best.genes,
+                                                          self.run["target_cells"])}
+        out = refine.neighbours(self.space, best.genes, cache, first=self.proposed[best.text],
+                                limit=refine.LIMIT * self.run["population"])
         if self.state["generation"] + 1 - self.state["best"]["generation"] >= refine.STALL:
             out += refine.sweep(self.space, best.genes, cache)
         return out
@@ -328,7 +370,11 @@ class Search:
         while not self._done(row):
             # The next generation's runs start first; the last boundary's files
             # are written while they run, so that the workers never wait on them.
-            pending = self._submit(self._offspring(population))
+            if self._restarting():
+                population = []
+                pending = self._submit(self._first_population())
+            else:
+                pending = self._submit(self._offspring(population))
             if self.unwritten:
                 self._write(final=False)
                 self._show(row)

@@ -10,16 +10,34 @@ STALL generations the loop also sweeps each strength of the best across its
 whole range in strides of STRIDE, an organiser's strength too (a table line
 added): one of them lands on the peak's slope, and the steps climb it.
 
+The numbers alone cannot climb to a gene the best lacks, nor mend a gene that
+reads the wrong pair of channels: a switch needs both of its channels present
+within one level of each other, so a pair is right or wrong as a whole, and
+the next channel number is no nearer than any other. So the refinement also
+holds the best's structural neighbours: each gene's enhancer pair set to every
+pair of the channels, its type to every other, its silencer to every channel
+or none, its division flag and EX turned; each gene taken out; a new gene for
+every pair and type put first and last; each start type's strength moved from
+its start value by 1 to K; two neighbouring genes swapped. That is a few
+hundred genomes for a handful of genes and types, each scored once (the cache
+knows the rest), and at most LIMIT x the population of them per generation:
+the next generation takes the next ones while the best stays.
+
 It draws no random number: the neighbours are a function of the best alone,
 so resumes and any number of workers see the same ones.
 """
+import kelvaro
+
 from . import genome as gn
+from .propose import pairs
 
 # How far a numeric field moves: +-1 .. +-K.
 K = 3
 # The sweep: every STRIDE-th strength, once the best is STALL generations old.
 STRIDE = 4
 STALL = 5
+# Neighbours scored per generation, at most, in populations.
+LIMIT = 4
 
 
 def _numeric(space, g):
@@ -57,17 +75,76 @@ def gene_neighbours(space, g, k=K):
     return out
 
 
-def neighbours(space, genes, known=(), k=K):
-    """The genomes one coordinate away from `genes` whose text is not in `known`,
-    each once, in a fixed order."""
-    out, seen = [], set()
+def gene_moves(space, g):
+    """Each gene one structural move away from g, in a fixed order."""
+    if not g.en:
+        return []
+    out = [g._replace(en=p + g.en[2:]) for p in pairs(space.channels) if p != g.en[:2]]
+    if g.ex is None:
+        return out + [g._replace(ex=t) for t in space.types]
+    out += [g._replace(ex=t, signal=g.signal if gn._emits(t) else None)
+            for t in space.types if t != g.ex]
+    out += [g._replace(si=s) for s in [()] + [(c,) for c in space.channels] if s != g.si]
+    if space.division:
+        out.append(g._replace(mpf=1 - g.mpf))
+        if g.mpf:
+            out.append(gn.Gene(g.en, (), None, None, None, 1))
+    return out
+
+
+def _new_genes(space):
+    """(first, gene): the genes a genome may gain, a switch for every pair and
+    type first and last, a division gene (keeping the type, or switching) last."""
+    every = pairs(space.channels)
+    switches = [gn.Gene(p, (), t, None, None, 0) for t in space.types for p in every]
+    out = [(True, g) for g in switches] + [(False, g) for g in switches]
+    if space.division:
+        out += [(False, gn.Gene(p, (), t, None, None, 1)) for t in (None,) + space.types
+                for p in every]
+    return out
+
+
+def _table_steps(space, genes, k):
+    """Table lines for the start types that have none: the start strength moved by 1 to k."""
+    tabled = {g.ex for g in genes if not g.en}
+    out = []
+    for t in space.start_types:
+        start = kelvaro.START_SIGNAL[t] if 0 <= t < len(kelvaro.START_SIGNAL) else 0
+        if t in tabled or not gn._emits(t):
+            continue
+        low, high = gn.SIGNAL_RANGE
+        out += [gn.Gene((), (), t, None, start + d, 0) for step in range(1, k + 1)
+                for d in (-step, step) if low <= start + d <= high]
+    return out
+
+
+def _structural(space, genes, k):
+    """The genomes one structural move from `genes`, in a fixed order: a gene
+    out, a gene changed, a gene in, a start strength stepped, a pair swapped."""
+    out = [genes[:i] + genes[i + 1:] for i in range(len(genes)) if len(genes) > 1]
     for i, g in enumerate(genes):
-        for n in gene_neighbours(space, g, k):
-            child = genes[:i] + (n,) + genes[i + 1:]
-            text = gn.genome_text(child)
-            if text not in seen and text not in known:
-                seen.add(text)
-                out.append(child)
+        out += [genes[:i] + (n,) + genes[i + 1:] for n in gene_moves(space, g)]
+    if len(genes) < space.max_genes:
+        out += [(g,) + genes if first else genes + (g,) for first, g in _new_genes(space)]
+        out += [genes + (g,) for g in _table_steps(space, genes, k)]
+    out += [genes[:i] + (genes[i + 1], genes[i]) + genes[i + 2:] for i in range(len(genes) - 1)]
+    return out
+
+
+def neighbours(space, genes, known=(), k=K, limit=None, first=()):
+    """The genomes `first`, then those one coordinate or one structural move
+    away from `genes`, whose text is not in `known`, each once, in a fixed
+    order; the first `limit` of them."""
+    out, seen = [], set()
+    steps = [genes[:i] + (n,) + genes[i + 1:]
+             for i, g in enumerate(genes) for n in gene_neighbours(space, g, k)]
+    for child in list(first) + steps + _structural(space, genes, k):
+        text = gn.genome_text(child)
+        if text not in seen and text not in known:
+            seen.add(text)
+            out.append(child)
+            if limit is not None and len(out) >= limit:
+                break
     return out
 
 
