@@ -95,11 +95,9 @@ def _genes_alone(space, genes, levels, mine, undifferentiated, t):
     return out
 
 
-def _steady(levels, mine, a, b, own_b):
-    """(share, difference) of L(a) - L(b) over T's cells, L(b) being `own_b`
-    when it is the cell's own strength."""
-    la = levels[mine, a]
-    lb = np.full_like(la, own_b) if own_b is not None else levels[mine, b]
+def _steady(levels, mine, a, b):
+    """(share, difference) of L(a) - L(b) over T's cells."""
+    la, lb = levels[mine, a], levels[mine, b]
     seen = (la >= 1) & (lb >= 1)
     if not seen.any():
         return 0.0, 0
@@ -116,7 +114,7 @@ def _with_shift(space, genes, levels, mine, t):
         for b in space.channels:
             if a == b or (b != 1 and a > b):
                 continue
-            share, d = _steady(levels, mine, a, b, strength(genes, 1) if b == 1 else None)
+            share, d = _steady(levels, mine, a, b)
             if share >= STEADY and abs(d) >= 2:
                 ranked.append((-share, a, b, d))
     # the gene put first, or in place of the best's first gene for T
@@ -141,6 +139,9 @@ def proposals(space, genes, target):
     if len(genes) >= space.max_genes:
         return []
     levels, types = target_levels(genes, target)
+    # A cell switches while it is of type 1, when it reads type 1's strength
+    # on channel 1 (its own emission), whatever its neighbours say.
+    levels[:, 1] = strength(genes, 1)
     undifferentiated = types == 1
     out = []
     for t in space.types:
