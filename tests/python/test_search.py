@@ -16,7 +16,7 @@ import pytest
 import kelvaro
 from conftest import CELLS, GENOME, ROOT, batch, child_env
 from kelvaro.search import genome as gn
-from kelvaro.search import propose, refine
+from kelvaro.search import engine, propose, refine
 from kelvaro.search.cli import main
 from kelvaro.search.score import iou
 
@@ -133,6 +133,8 @@ def test_genes_read_off_the_target_grow_it(genome, best):
             c.run(100, until_settled=True)
             return c.cells.copy()  # the next colony reuses the view's memory
     target = grown(genome)
+    levels, kinds = propose.target_levels((), target)  # the organisers at their start strength
+    assert all(levels[kinds == t, t].max() == kelvaro.START_SIGNAL[t] == 60 for t in (2, 3))
     types = sorted(set(target[:, kelvaro.TYPE]) - {1, 2, 3})
     space = gn.Space(tuple(types), tuple(sorted({1, 2, 3, *types})), 6, False, (1, 2, 3), False)
     found = propose.proposals(space, gn.parse_genome(best), target)
@@ -204,8 +206,14 @@ def without_time(folder):
     return [r.rsplit(",", 2)[0] for r in rows], [b for b in best if not b.startswith("# command")]
 
 
-def test_same_seed_same_search_on_every_pool_and_across_a_resume(tmp_path, target):
+def test_same_seed_same_search_on_every_pool_and_across_a_resume(tmp_path, target,
+                                                                  monkeypatch):
     from distributed import LocalCluster
+    # a population 3 generations without a better best starts afresh
+    monkeypatch.setattr(engine, "RESTART", 3)
+    starts, first = [], engine.Search._first_population
+    monkeypatch.setattr(engine.Search, "_first_population",
+                        lambda self: starts.append(self.state["generation"]) or first(self))
     # 8 generations: the best goes stale and is swept (refine.STALL) on every
     # pool; with 2 replicates, the second runs only for candidates near the best
     more = ("--generations", "8", "--replicates", "2")
@@ -224,6 +232,7 @@ def test_same_seed_same_search_on_every_pool_and_across_a_resume(tmp_path, targe
     assert (tmp_path / "j1" / "front.csv").read_text() == (tmp_path / "r" / "front.csv").read_text()
     evaluations = [int(r.split(",")[1]) for r in expected[0][1:]]
     assert max(b - a for a, b in zip(evaluations, evaluations[1:])) > 60  # a sweep ran
+    assert [g for g in starts if g >= 0]  # and a restart
 
 
 def start_search(folder, target, *extra):
@@ -337,9 +346,19 @@ def test_bad_inputs_write_nothing(tmp_path, target, capsys, args, says):
 
 def test_a_score_function_that_raises_scores_worst_and_goes_on(tmp_path, target, monkeypatch,
                                                                capsys):
-    (tmp_path / "scores.py").write_text("def bad(c):\n    raise RuntimeError('no score')\n")
+    (tmp_path / "scores.py").write_text(
+        "def bad(c):\n    raise RuntimeError('no score')\n"
+        "def counted(c):\n"
+        "    with open(%r, 'a') as f:\n        f.write('.')\n"
+        "    return float(c.cells[:, 3].sum() %% 101) / 100\n" % str(tmp_path / "runs"))
     monkeypatch.syspath_prepend(str(tmp_path))
     monkeypatch.setenv("PYTHONPATH", str(tmp_path) + ":" + child_env()["PYTHONPATH"])
+    # with 2 replicates, the second runs for some candidates (near the best), not all
+    assert search(tmp_path / "r", target, "-j", "1", "--score", "scores:counted",
+                  "--replicates", "2") == 0
+    rows = (tmp_path / "r" / "search.csv").read_text().splitlines()
+    first, evaluations = (int(rows[i].split(",")[1]) for i in (1, -1))  # generation 0 runs both
+    assert evaluations + first < len((tmp_path / "runs").read_text()) < 2 * evaluations
     assert search(tmp_path / "d", target, "-j", "1", "--score", "scores:bad") == 0
     last = (tmp_path / "d" / "search.csv").read_text().splitlines()[-1].split(",")
     assert last[2] == "-inf" and int(last[7]) == int(last[1]) > 0
