@@ -125,7 +125,7 @@ def plot(results, path):
     ax.bar(names, ratio, color=["tab:green" if r["success"] else "tab:red" for r in results])
     ax.axhline(1.0, color="black", linewidth=0.8)
     ax.set_ylabel("best / success threshold")
-    ax.set_ylim(min(ratio + [0.9]) - 0.05, 1.05)
+    ax.set_ylim(min(ratio + [0.9]) - 0.05, max(ratio + [1.0]) + 0.03)
     fig.tight_layout()
     fig.savefig(path)
 
