@@ -117,11 +117,11 @@ class Search:
     def _race(self, items, results):
         """The rest of the replicates, for the candidates whose first one came
         within RACE_MARGIN of the best: the others keep their first replicate's
-        score, which is too low to make them the best. Returns items and results
-        over all the seeds each candidate was run on."""
+        score, which is too low to make them the best. Returns the results over
+        all the seeds each candidate was run on."""
         best, replicates = self.state["best"], self.run["replicates"]
         if best is None or replicates == 1:
-            return items, results
+            return results
         near = [i for i, r in enumerate(results)
                 if r[0] is not None and r[0] >= best["score"] - RACE_MARGIN]
         rest = [(items[i][0], replicate_seeds(self.run["seed"], items[i][0], replicates)[1:])
@@ -129,14 +129,14 @@ class Search:
         for i, r in zip(near, self._retried(rest, self.backend.map(rest))):
             value = None if r[0] is None else (results[i][0] + r[0] * (replicates - 1)) / replicates
             results[i] = (value, r[1], results[i][2] + r[2])
-        return items, results
+        return results
 
     def _collect(self, pending):
         """Waits for what _submit started and sets every candidate's fitness;
         returns how many runs were fresh."""
         candidates, items, handle = pending
         cache = self.state["cache"]
-        items, results = self._race(items, self._retried(items, self.backend.collect(handle)))
+        results = self._race(items, self._retried(items, self.backend.collect(handle)))
         for (text, _), (value, error, _) in zip(items, results):
             if value is None:
                 self.state["failures"] += 1

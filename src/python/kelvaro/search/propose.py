@@ -128,7 +128,7 @@ def _with_shift(space, genes, levels, mine, t):
         for emitter, value in moved:
             for with_gene in where:
                 child = with_strength(space, with_gene, emitter, value)
-                if child is not None and len(child) <= space.max_genes:
+                if child is not None:
                     out.append(child)
     return out
 

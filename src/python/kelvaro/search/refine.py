@@ -26,10 +26,8 @@ the next generation takes the next ones while the best stays.
 It draws no random number: the neighbours are a function of the best alone,
 so resumes and any number of workers see the same ones.
 """
-import kelvaro
-
 from . import genome as gn
-from .propose import pairs
+from .propose import pairs, strength
 
 # How far a numeric field moves: +-1 .. +-K.
 K = 3
@@ -107,14 +105,13 @@ def _new_genes(space):
 def _table_steps(space, genes, k):
     """Table lines for the start types that have none: the start strength moved by 1 to k."""
     tabled = {g.ex for g in genes if not g.en}
+    low, high = gn.SIGNAL_RANGE
     out = []
     for t in space.start_types:
-        start = kelvaro.START_SIGNAL[t] if 0 <= t < len(kelvaro.START_SIGNAL) else 0
-        if t in tabled or not gn._emits(t):
-            continue
-        low, high = gn.SIGNAL_RANGE
-        out += [gn.Gene((), (), t, None, start + d, 0) for step in range(1, k + 1)
-                for d in (-step, step) if low <= start + d <= high]
+        if t not in tabled and gn._emits(t):
+            start = strength((), t)
+            out += [gn.Gene((), (), t, None, start + d, 0) for step in range(1, k + 1)
+                    for d in (-step, step) if low <= start + d <= high]
     return out
 
 
